@@ -1,0 +1,57 @@
+#include "framework/VexQelTrace.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+
+std::string trimBlanks(const std::string& s) {
+  size_t begin = s.find_first_not_of(" \t");
+  if (begin == std::string::npos) return std::string();
+  size_t end = s.find_last_not_of(" \t");
+  return s.substr(begin, end - begin + 1);
+}
+
+}  // namespace
+
+bool VexQelTrace::IsListed(const std::string& list, const std::string& name) {
+  size_t from = 0;
+  while (from <= list.size()) {
+    size_t comma = list.find(',', from);
+    if (comma == std::string::npos) comma = list.size();
+    std::string item = trimBlanks(list.substr(from, comma - from));
+    if (item == "*" || item == name) return true;
+    from = comma + 1;
+  }
+  return false;
+}
+
+VexQelTrace::VexQelTrace(const char* name, const char*, const char*, int, VexTraMode) {
+  const char* list = std::getenv("VEX_TRACE");
+  _active = list != nullptr && name != nullptr && IsListed(list, name);
+}
+
+VexQelTrace& VexQelTrace::operator<<(int n) {
+  if (_active) std::cout << n;
+  return *this;
+}
+
+VexQelTrace& VexQelTrace::operator<<(long n) {
+  if (_active) std::cout << n;
+  return *this;
+}
+
+VexQelTrace& VexQelTrace::operator<<(const char* text) {
+  if (_active) std::cout << text;
+  return *this;
+}
+
+VexQelTrace& VexQelTrace::operator<<(const void* address) {
+  if (_active) std::cout << address;
+  return *this;
+}
+
+VexQelTrace& VexQelTrace::operator<<(const VexUnicodeString& text) {
+  if (_active) std::cout << text;
+  return *this;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+#include "framework/VexTypes.h"
+#include "framework/VexUnicodeString.h"
+
+// A named diagnostic channel. It is active when its name is listed in the
+// environment variable VEX_TRACE (comma-separated, "*" for all), so every
+// object of one name is switched on or off together. An active channel
+// writes its text unchanged to standard output, through the same stream as
+// the rest of the tool's output, so that lines keep the order of writing.
+class VexQelTrace {
+ public:
+  VexQelTrace(const char* name, const char* name2, const char* destination, int size,
+              VexTraMode mode);
+  VexQelTrace(const VexQelTrace&) = delete;
+  VexQelTrace& operator=(const VexQelTrace&) = delete;
+
+  bool IsActive() const { return _active; }
+
+  VexQelTrace& operator<<(int n);
+  VexQelTrace& operator<<(long n);
+  VexQelTrace& operator<<(const char* text);
+  VexQelTrace& operator<<(const void* address);
+  VexQelTrace& operator<<(const VexUnicodeString& text);
+
+  // Whether a channel of this name is switched on by `list` (the value of
+  // VEX_TRACE); exposed for tests.
+  static bool IsListed(const std::string& list, const std::string& name);
+
+ private:
+  bool _active;
+};

@@ -1,0 +1,14 @@
+#include "framework/VexQelTrace.h"
+#include "framework/VexQelTraceStep.h"
+#include "merge/ThreeWayWalk.h"
+#include "tree/MergerObj.h"
+
+static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
+
+int MergerObj::comparer(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
+                        int& custoPos, MergerObj* result, int&) {
+  VexQelTraceStep step(&gTraceMain, "comparer");
+  ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, result);
+  walk.run();
+  return 0;
+}

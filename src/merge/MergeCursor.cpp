@@ -1,0 +1,32 @@
+#include "merge/MergeCursor.h"
+
+MergeCursor::MergeCursor(MergerObj* parent, int& position)
+    : _parent(parent),
+      _position(position),
+      _count(parent ? parent->getChildCount() : 0),
+      _current(nullptr),
+      _idKnown(false) {}
+
+bool MergeCursor::next() {
+  _idKnown = false;
+  if (_parent && _position >= 0 && _position < _count) {
+    ++_position;
+    _current = _parent->getChildObj(_position);
+    return true;
+  }
+  _current = nullptr;
+  return false;
+}
+
+const VexUnicodeString& MergeCursor::id() {
+  if (!_idKnown) {
+    _id.Reset();
+    if (_current) {
+      _current->getId(_id);
+    } else {
+      _id = "<NONE>";
+    }
+    _idKnown = true;
+  }
+  return _id;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "framework/VexUnicodeString.h"
+#include "tree/MergerObj.h"
+
+// A position in the children of one of the three nodes being merged. The
+// position counter is the caller's: it stays at the last child taken.
+class MergeCursor {
+ public:
+  // `parent` may be null: an absent node has no children to walk.
+  MergeCursor(MergerObj* parent, int& position);
+
+  MergerObj* parent() const { return _parent; }
+  MergerObj* current() const { return _current; }
+  int position() const { return _position; }
+
+  // Takes the next child; false (and no current child) when the list has
+  // run out.
+  bool next();
+  // The identifier of the current child, or "<NONE>"; built on first use
+  // only, since it is needed just for traces and decision records.
+  const VexUnicodeString& id();
+
+ private:
+  MergerObj* _parent;
+  int& _position;
+  int _count;
+  MergerObj* _current;
+  VexUnicodeString _id;
+  bool _idKnown;
+};

@@ -1,0 +1,321 @@
+#include "merge/ThreeWayWalk.h"
+
+#include "framework/VexQelTrace.h"
+#include "framework/VexQelTraceStep.h"
+#include "merge/MergeActions.h"
+#include "rules/MergerRule.h"
+
+static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
+
+const int gnActionADD = 0;
+const int gnActionKEEP = 1;
+const int gnActionIGNORE = 2;
+
+namespace {
+
+const VexUnicodeString& actionWord(int action) {
+  if (action == gnActionADD) return gsVisuADD;
+  if (action == gnActionKEEP) return gsVisuKEEP;
+  return gsVisuIGNORE;
+}
+
+// The code a rule uses for an action: an addition reads as a KEEP.
+int ruleAction(int action) {
+  if (action == gnActionADD) return gnRuleActionADD;
+  if (action == gnActionKEEP) return gnRuleActionKEEP;
+  return gnRuleActionIGNORE;
+}
+
+int cloneMode(int action) {
+  if (action == gnActionADD) return 1;
+  if (action == gnActionKEEP) return 0;
+  return 99;
+}
+
+}  // namespace
+
+ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos,
+                           MergerObj* custo, int& custoPos, MergerObj* result)
+    : _ref(ref, refPos), _new(neu, newPos), _cus(custo, custoPos), _result(result) {
+  MergerObj* first = ref ? ref : neu ? neu : custo;
+  _keepOrder = first && first->isOrdered() ? 1 : 0;
+}
+
+void ThreeWayWalk::run() {
+  gTraceMain << "> keep order?: " << _keepOrder << "\n";
+  _ref.next();
+  traceParent("> node1: ", _ref.parent());
+  _new.next();
+  traceParent("> node2: ", _new.parent());
+  _cus.next();
+  traceParent("> node3: ", _cus.parent());
+  while (_ref.current() || _new.current() || _cus.current()) {
+    VexQelTraceStep step(&gTraceMain, "Iteration");
+    if (!pass()) return;
+  }
+}
+
+bool ThreeWayWalk::pass() {
+  tracePosition(_ref);
+  tracePosition(_new);
+  tracePosition(_cus);
+  if (!_ref.current() && !_new.current()) {
+    onlyCustomerLeft();
+    return true;
+  }
+  int c12 = compare(1, _ref, _new);
+  if (c12 == 0) {
+    sameInBothDefaults(c12);
+  } else if (c12 == 99) {
+    valueChangedByDefault(c12);
+  } else if (c12 < 0 && _ref.current()) {
+    droppedByNewDefault(c12);
+  } else if (c12 < 0) {
+    newInNewDefault(c12);
+  } else {
+    return newComesFirstOrRefIsLast(c12);
+  }
+  return true;
+}
+
+// Both defaults have run out: what is left is the customer's own.
+void ThreeWayWalk::onlyCustomerLeft() {
+  add();
+  moveOn(_cus, "Cus");
+}
+
+// The node is the same in both defaults.
+void ThreeWayWalk::sameInBothDefaults(int) {
+  int c13 = compare(2, _ref, _cus);
+  if (c13 == 0 || c13 == 99) {
+    keep({_ref.current(), _new.current(), _cus.current()});
+    moveOn(_ref, "Ref");
+    moveOn(_new, "New");
+    moveOn(_cus, "Cus");
+  } else if (_cus.current() && c13 > 0) {
+    add();
+    moveOn(_cus, "Cus");
+  } else {
+    // The customer removed the node.
+    ignore(_new, gsVisuNew);
+    moveOn(_ref, "Ref");
+    moveOn(_new, "New");
+  }
+}
+
+// Version N+1 gave the node another value.
+void ThreeWayWalk::valueChangedByDefault(int) {
+  int c13 = compare(2, _ref, _cus);
+  int c23 = c13 == 99 ? compare(3, _new, _cus) : 0;
+  Sources all{_ref.current(), _new.current(), _cus.current()};
+  if (c13 == 99 && c23 == 0) {
+    keep(all);  // the customer made the same change
+  } else if (c13 == 99) {
+    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew}, all);
+  } else if (c13 == 0) {
+    settle({gnActionKEEP, &_new, &gsVisuNew}, {gnActionKEEP, &_cus, &gsVisuCus}, all);
+  } else if (_cus.current() && c13 > 0) {
+    add();
+    moveOn(_cus, "Cus");
+    return;
+  } else {
+    ignore(_new, gsVisuNew);  // the customer removed the node
+    moveOn(_ref, "Ref");
+    moveOn(_new, "New");
+    return;
+  }
+  moveOn(_ref, "Ref");
+  moveOn(_new, "New");
+  moveOn(_cus, "Cus");
+}
+
+// Version N+1 dropped the node (REF's node comes before NEW's).
+void ThreeWayWalk::droppedByNewDefault(int) {
+  int c13 = compare(2, _ref, _cus);
+  if (c13 == 0 || c13 == 99) {
+    settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
+           {_ref.current(), nullptr, _cus.current()});
+    moveOn(_cus, "Cus");
+    moveOn(_ref, "Ref");
+  } else if (_cus.current() && c13 > 0) {
+    add();
+    moveOn(_cus, "Cus");
+  } else {
+    ignore(_ref, gsVisuRef);
+    moveOn(_ref, "Ref");
+  }
+}
+
+// REF has run out: NEW's node is new in version N+1.
+void ThreeWayWalk::newInNewDefault(int) {
+  int c23 = compare(3, _new, _cus);
+  if (_cus.current() && c23 > 0 && c23 != 99) {
+    add();
+    moveOn(_cus, "Cus");
+    return;
+  }
+  if (c23 == 0) {
+    keep({nullptr, _new.current(), _cus.current()});
+  } else if (c23 == 99) {
+    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew},
+           {nullptr, _new.current(), _cus.current()});
+  } else {
+    settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
+    moveOn(_new, "New");
+    return;
+  }
+  moveOn(_new, "New");
+  moveOn(_cus, "Cus");
+}
+
+// NEW has run out, or NEW's node comes before REF's (new in version N+1).
+// Returns false when the walk ends early: nothing is left to decide.
+bool ThreeWayWalk::newComesFirstOrRefIsLast(int) {
+  int c13 = compare(2, _ref, _cus);
+  int c23 = compare(3, _new, _cus);
+  if (!_new.current()) {
+    if (c13 == 0 || c13 == 99) {
+      settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
+             {_ref.current(), nullptr, _cus.current()});
+      moveOn(_ref, "Ref");
+      moveOn(_cus, "Cus");
+    } else if (c13 < 0 || !_cus.current()) {
+      ignore(_ref, gsVisuRef);
+      // With NEW and CUSTO both done, each REF node left would only be
+      // ignored too: the walk stops here.
+      if (!_cus.current()) return false;
+      moveOn(_ref, "Ref");
+    } else {
+      add();
+      moveOn(_cus, "Cus");
+    }
+    return true;
+  }
+  if (c23 == 0) {
+    keep({nullptr, _new.current(), _cus.current()});
+  } else if (c23 == 99) {
+    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew},
+           {nullptr, _new.current(), _cus.current()});
+  } else if (c23 < 0 || !_cus.current()) {
+    settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
+    moveOn(_new, "New");
+    return true;
+  } else {
+    add();
+    moveOn(_cus, "Cus");
+    return true;
+  }
+  moveOn(_new, "New");
+  moveOn(_cus, "Cus");
+  return true;
+}
+
+// The customer's own node: copied with its whole subtree.
+void ThreeWayWalk::add() {
+  traceDecision("ADD ", gsVisuCus, _cus);
+  cloneUnderResult(_cus, gnActionADD);
+}
+
+void ThreeWayWalk::keep(const Sources& from) {
+  traceDecision("KEEP ", gsVisuCus, _cus);
+  MergerObj* kept = cloneUnderResult(_cus, gnActionKEEP);
+  if (kept) mergeChildren(from, kept);
+}
+
+// Left out without a doubt: nothing is created.
+void ThreeWayWalk::ignore(MergeCursor& cursor, const VexUnicodeString& origin) {
+  traceDecision("IGNORE ", origin, cursor);
+}
+
+// The three versions disagree: the rules choose between the two options,
+// and the choice is recorded on the node created, for the administrator to
+// review.
+void ThreeWayWalk::settle(const Option& recommendation, const Option& alternative,
+                          const Sources& from) {
+  traceOption("RECOMMEND  : ", recommendation);
+  traceOption("ALTERNATIVE: ", alternative);
+  int choice = 1;
+  MergerRule* rule =
+      MergerRule::checkRule(ruleAction(recommendation.action),
+                            recommendation.cursor == &_cus ? gnRuleNodeCus : gnRuleNodeNew,
+                            recommendation.cursor->current(), ruleAction(alternative.action),
+                            alternative.cursor == &_cus ? gnRuleNodeCus : gnRuleNodeNew,
+                            alternative.cursor->current(), choice);
+  const Option& applied = choice == 2 ? alternative : recommendation;
+  MergerObj* created = cloneUnderResult(*applied.cursor, applied.action);
+  gTraceMain << (choice == 2 ? "==> CHOOSE ALTERNATIVE: " : "==> CHOOSE RECOMMENDATION: ")
+             << actionWord(applied.action) << " " << *applied.origin << "\n";
+  if (!created) return;
+  created->setRecommandation(actionWord(recommendation.action), *recommendation.origin,
+                             recommendation.cursor->id());
+  created->setAlternative(actionWord(alternative.action), *alternative.origin,
+                          alternative.cursor->id());
+  created->setChoice(choice, rule);
+  if (applied.action == gnActionKEEP) mergeChildren(from, created);
+}
+
+// Clones the current node of `source` under the result in the mode of the
+// action. Under an ordered node (a value list) the clone is numbered by its
+// place within its parent, so that the writer keeps the order of the list.
+MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, int action) {
+  MergerObj* created = MergerObj::clone(source.current(), _result, cloneMode(action));
+  if (created && _keepOrder == 1 && source.parent()) {
+    created->setLine(source.current()->getLine() - source.parent()->getLine());
+  }
+  return created;
+}
+
+void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into) {
+  int refPos = 0, newPos = 0, custoPos = 0, resultPos = 0;
+  MergerObj::comparer(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, resultPos);
+}
+
+void ThreeWayWalk::moveOn(MergeCursor& cursor, const char* word) {
+  if (cursor.next())
+    gTraceMain << "  | EVENT(ITERATION," << word << ")"
+               << "\n";
+}
+
+int ThreeWayWalk::compare(int number, MergeCursor& a, MergeCursor& b) {
+  static const char* const kLabels[] = {
+      "",
+      "  1) Comparing DEFAUT[N] / DEFAUT[N+1] = ",
+      "  2) Comparing DEFAUT[N] / CUSTO[N]    = ",
+      "  3) Comparing DEFAUT[N+1] / CUSTO[N]    = ",
+  };
+  int result = MergerObj::compareNode(a.current(), b.current());
+  gTraceMain << kLabels[number] << result << "\n";
+  return result;
+}
+
+void ThreeWayWalk::traceParent(const char* prefix, MergerObj* parent) {
+  if (!gTraceMain.IsActive()) return;
+  if (!parent) {
+    gTraceMain << prefix << "NONE"
+               << "\n";
+    return;
+  }
+  VexUnicodeString id;
+  parent->getId(id);
+  gTraceMain << prefix << id << " (" << parent->getLine() << ")"
+             << "\n";
+}
+
+void ThreeWayWalk::tracePosition(MergeCursor& cursor) {
+  if (!gTraceMain.IsActive()) return;
+  gTraceMain << "  | [" << cursor.position() << "] = " << cursor.id() << "\n";
+}
+
+void ThreeWayWalk::traceDecision(const char* verb, const VexUnicodeString& origin,
+                                 MergeCursor& cursor) {
+  if (!gTraceMain.IsActive()) return;
+  gTraceMain << "  | ==> " << verb << origin << " [" << cursor.id() << "]"
+             << "\n";
+}
+
+void ThreeWayWalk::traceOption(const char* label, const Option& option) {
+  if (!gTraceMain.IsActive()) return;
+  gTraceMain << "  | ==> " << label << actionWord(option.action) << " " << *option.origin << " ["
+             << option.cursor->id() << "]"
+             << "\n";
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "merge/MergeCursor.h"
+#include "tree/MergerObj.h"
+
+// One level of the three-way merge: walks the sorted children of the REF
+// node (DEFAULT mask of version N), the NEW node (DEFAULT mask of version
+// N+1) and the CUSTO node (the customer's mask of version N) side by side,
+// like a merge of sorted lists, and creates under `result` what becomes of
+// each customer node. Kept nodes are merged one level down by a new walk.
+// Every step is explained on the "Main" trace channel.
+class ThreeWayWalk {
+ public:
+  ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
+               int& custoPos, MergerObj* result);
+  void run();
+
+ private:
+  // The nodes whose children a kept node is merged from.
+  struct Sources {
+    MergerObj* ref;
+    MergerObj* neu;
+    MergerObj* custo;
+  };
+  // One side of an ambiguity: an action on the current node of a list.
+  struct Option {
+    int action;
+    MergeCursor* cursor;
+    const VexUnicodeString* origin;
+  };
+
+  // One pass over the smallest node; false when the walk ends early.
+  bool pass();
+  void onlyCustomerLeft();
+  void sameInBothDefaults(int c12);
+  void valueChangedByDefault(int c12);
+  void droppedByNewDefault(int c12);
+  void newInNewDefault(int c12);
+  bool newComesFirstOrRefIsLast(int c12);
+
+  void add();
+  void keep(const Sources& from);
+  void ignore(MergeCursor& cursor, const VexUnicodeString& origin);
+  void settle(const Option& recommendation, const Option& alternative, const Sources& from);
+  MergerObj* cloneUnderResult(MergeCursor& source, int action);
+  void mergeChildren(const Sources& from, MergerObj* into);
+
+  void moveOn(MergeCursor& cursor, const char* word);
+  int compare(int number, MergeCursor& a, MergeCursor& b);
+  void traceParent(const char* prefix, MergerObj* parent);
+  void tracePosition(MergeCursor& cursor);
+  void traceDecision(const char* verb, const VexUnicodeString& origin, MergeCursor& cursor);
+  void traceOption(const char* label, const Option& option);
+
+  MergeCursor _ref;
+  MergeCursor _new;
+  MergeCursor _cus;
+  MergerObj* _result;
+  int _keepOrder;
+};

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "framework/TamLunFileOut.h"
+#include "tree/MergerNode.h"
+
+class MergerRule;
+
+// Words of the merge decisions, in the trace and in the review comments of
+// the output: actions are six characters wide, origins eight.
+extern const VexUnicodeString gsVisuRef;
+extern const VexUnicodeString gsVisuNew;
+extern const VexUnicodeString gsVisuCus;
+extern const VexUnicodeString gsVisuADD;
+extern const VexUnicodeString gsVisuKEEP;
+extern const VexUnicodeString gsVisuIGNORE;
+
+// A node of a mask tree: one line of a mask file, or a clone of one made by
+// the merge. Its parent and children are mask nodes too. Owns its children;
+// the tree's root (the mask) is owned by its MergerFile.
+class MergerObj : public MergerNode {
+ public:
+  // Attaches the node to `parent` (when not null), active, with no merge
+  // annotations. `ordered` is 'Y' for a node whose children keep their file
+  // order when written (the "values" property).
+  MergerObj(MergerObj* parent, long line, const VexUnicodeString& type,
+            const VexUnicodeString& name, const VexUnicodeString& value, char ordered);
+  ~MergerObj() override;
+
+  void add(MergerNode* child) override;
+
+  // An empty node under `parent` (a root when null), standing for no line.
+  static MergerObj* createDummyNode(MergerObj* parent);
+  // Copies `source` under `parent` (which takes ownership). Mode 0 copies the
+  // node alone, 99 the node alone and inactive, any other mode the whole
+  // subtree. A copy never takes the source's annotations or active flag.
+  static MergerObj* clone(MergerObj* source, MergerObj* parent, int mode);
+
+  // The first direct child with this type and name, or null.
+  MergerObj* find(const VexUnicodeString& type, const VexUnicodeString& name) const;
+  // Appends the identifier: the levels below the mask, each "type::name"
+  // with "[value]" when it has one, joined by "/".
+  void getId(VexUnicodeString& id) const;
+  // As getId, but without this node's own value.
+  void xpath(VexUnicodeString& path) const;
+
+  void setLine(long line);
+  // Each records "<action> <origin> [<identifier>]".
+  void setRecommandation(const VexUnicodeString& action, const VexUnicodeString& origin,
+                         const VexUnicodeString& id);
+  void setAlternative(const VexUnicodeString& action, const VexUnicodeString& origin,
+                      const VexUnicodeString& id);
+  // Records which option was taken (2 the alternative, anything else the
+  // recommendation) and the rule that decided, when one did.
+  void setChoice(const int& choice, const MergerRule* rule);
+
+  // 0 same type, name and value; 99 same type and name, another value;
+  // otherwise -1 or 1 by type, then name (a null node first).
+  static int compareNode(MergerObj* a, MergerObj* b);
+  // Sorts the children of this node and of every descendant by type, then
+  // name; with `byNumber` set, the children of an ordered node by line.
+  void sort(int byNumber);
+  static int sortObject(const void* a, const void* b);
+  static int sortObjectByNumber(const void* a, const void* b);
+
+  // Prints the subtree, one line a node, to standard output or to a file.
+  void dump(const VexUnicodeString& parentPath, int level) const;
+  void dump(TamLunFileOut& out, const VexUnicodeString& parentPath, int level) const;
+
+  // Merges the children of three corresponding nodes (any may be null) into
+  // `result`: the customer's nodes are added, kept or ignored, and every
+  // ambiguity is put to the rule list and recorded on the node it creates.
+  // The counters stand at the last position taken in each list; every
+  // caller passes 0. Always returns 0.
+  static int comparer(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
+                      int& custoPos, MergerObj* result, int& resultPos);
+
+  long getLine() const { return _nLine; }
+  bool isActive() const { return _cActive == 'Y'; }
+  bool isOrdered() const { return _cOrdered == 'Y'; }
+  char getOrdered() const { return _cOrdered; }
+  MergerObj* getParentObj() const { return static_cast<MergerObj*>(_pParent); }
+  MergerObj* getChildObj(int i) const { return static_cast<MergerObj*>(getChild(i)); }
+  const VexUnicodeString& getRecommandation() const { return _sRecommandation; }
+  const VexUnicodeString& getAlternative() const { return _sAlternative; }
+  const VexUnicodeString& getChoice() const { return _sChoice; }
+
+ private:
+  void dumpTo(std::ostream& out, const VexUnicodeString& parentPath) const;
+
+  long _nLine;
+  char _cActive;
+  char _cOrdered;
+  VexUnicodeString _sAlternative;
+  VexUnicodeString _sRecommandation;
+  VexUnicodeString _sChoice;
+};
