@@ -6,9 +6,9 @@
 namespace {
 
 std::string trimBlanks(const std::string& s) {
-  size_t begin = s.find_first_not_of(" \t");
+  size_t begin = s.find_first_not_of(" ");
   if (begin == std::string::npos) return std::string();
-  size_t end = s.find_last_not_of(" \t");
+  size_t end = s.find_last_not_of(" ");
   return s.substr(begin, end - begin + 1);
 }
 
@@ -31,27 +31,12 @@ VexQelTrace::VexQelTrace(const char* name, const char*, const char*, int, VexTra
   _active = list != nullptr && name != nullptr && IsListed(list, name);
 }
 
-VexQelTrace& VexQelTrace::operator<<(int n) {
-  if (_active) std::cout << n;
-  return *this;
-}
+void VexQelTrace::write(int n) { std::cout << n; }
 
-VexQelTrace& VexQelTrace::operator<<(long n) {
-  if (_active) std::cout << n;
-  return *this;
-}
+void VexQelTrace::write(long n) { std::cout << n; }
 
-VexQelTrace& VexQelTrace::operator<<(const char* text) {
-  if (_active) std::cout << text;
-  return *this;
-}
+void VexQelTrace::write(const char* text) { std::cout << text; }
 
-VexQelTrace& VexQelTrace::operator<<(const void* address) {
-  if (_active) std::cout << address;
-  return *this;
-}
+void VexQelTrace::write(const void* address) { std::cout << address; }
 
-VexQelTrace& VexQelTrace::operator<<(const VexUnicodeString& text) {
-  if (_active) std::cout << text;
-  return *this;
-}
+void VexQelTrace::write(const VexUnicodeString& text) { std::cout << text; }
