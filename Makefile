@@ -22,7 +22,9 @@ test-asan:
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-demo: build
+demo:
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
 	@./examples/run-demo.sh build/release/QELPeopleMaskMerger build/demo
 
 bench: build
