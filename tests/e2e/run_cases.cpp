@@ -127,16 +127,14 @@ TEST_P(CaseTest, MatchesExpectedOutput) {
     }
   }
 
-  RunResult run =
-      runTool(workDir, readLines(caseDir / "args"), readLines(caseDir / "env"));
+  RunResult run = runTool(workDir, readLines(caseDir / "args"), readLines(caseDir / "env"));
 
   EXPECT_EQ(maskAddresses(run.stdoutText), readFile(caseDir / "expected.stdout"));
   EXPECT_EQ(std::to_string(run.status) + "\n", readFile(caseDir / "expected.status"));
   EXPECT_EQ(run.stderrText, "");
   for (const auto& entry : fs::directory_iterator(caseDir)) {
     std::string name = entry.path().filename().string();
-    if (name.rfind("expected.", 0) != 0 || name == "expected.stdout" ||
-        name == "expected.status") {
+    if (name.rfind("expected.", 0) != 0 || name == "expected.stdout" || name == "expected.status") {
       continue;
     }
     fs::path written = workDir / name.substr(std::string("expected.").size());
