@@ -65,15 +65,22 @@ bool ThreeWayWalk::pass() {
   }
   int c12 = compare(1, _ref, _new);
   if (c12 == 0) {
-    sameInBothDefaults(c12);
+    sameInBothDefaults();
   } else if (c12 == 99) {
-    valueChangedByDefault(c12);
+    valueChangedByDefault();
   } else if (c12 < 0 && _ref.current()) {
-    droppedByNewDefault(c12);
+    droppedByNewDefault(compare(2, _ref, _cus), false);
   } else if (c12 < 0) {
-    newInNewDefault(c12);
+    newInNewDefault(compare(3, _new, _cus));
   } else {
-    return newComesFirstOrRefIsLast(c12);
+    // NEW has run out, or its node comes before REF's.
+    int c13 = compare(2, _ref, _cus);
+    int c23 = compare(3, _new, _cus);
+    if (_new.current()) {
+      newInNewDefault(c23);
+    } else {
+      return droppedByNewDefault(c13, true);
+    }
   }
   return true;
 }
@@ -85,7 +92,7 @@ void ThreeWayWalk::onlyCustomerLeft() {
 }
 
 // The node is the same in both defaults.
-void ThreeWayWalk::sameInBothDefaults(int) {
+void ThreeWayWalk::sameInBothDefaults() {
   int c13 = compare(2, _ref, _cus);
   if (c13 == 0 || c13 == 99) {
     keep({_ref.current(), _new.current(), _cus.current()});
@@ -104,110 +111,101 @@ void ThreeWayWalk::sameInBothDefaults(int) {
 }
 
 // Version N+1 gave the node another value.
-void ThreeWayWalk::valueChangedByDefault(int) {
+void ThreeWayWalk::valueChangedByDefault() {
   int c13 = compare(2, _ref, _cus);
   int c23 = c13 == 99 ? compare(3, _new, _cus) : 0;
+  if (c13 != 0 && c13 != 99) {
+    if (_cus.current() && c13 > 0) {
+      add();
+      moveOn(_cus, "Cus");
+    } else {
+      ignore(_new, gsVisuNew);  // the customer removed the node
+      moveOn(_ref, "Ref");
+      moveOn(_new, "New");
+    }
+    return;
+  }
   Sources all{_ref.current(), _new.current(), _cus.current()};
-  if (c13 == 99 && c23 == 0) {
+  if (c13 == 0) {
+    askAboutValueChangedByDefault(all);
+  } else if (c23 == 0) {
     keep(all);  // the customer made the same change
-  } else if (c13 == 99) {
-    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew}, all);
-  } else if (c13 == 0) {
-    settle({gnActionKEEP, &_new, &gsVisuNew}, {gnActionKEEP, &_cus, &gsVisuCus}, all);
-  } else if (_cus.current() && c13 > 0) {
-    add();
-    moveOn(_cus, "Cus");
-    return;
   } else {
-    ignore(_new, gsVisuNew);  // the customer removed the node
-    moveOn(_ref, "Ref");
-    moveOn(_new, "New");
-    return;
+    askAboutValueChangedByBoth(all);
   }
   moveOn(_ref, "Ref");
   moveOn(_new, "New");
   moveOn(_cus, "Cus");
 }
 
-// Version N+1 dropped the node (REF's node comes before NEW's).
-void ThreeWayWalk::droppedByNewDefault(int) {
-  int c13 = compare(2, _ref, _cus);
+// Version N+1 dropped REF's node: before NEW's node, or after NEW's last
+// (`newEnded`). Returns false when the walk ends early.
+bool ThreeWayWalk::droppedByNewDefault(int c13, bool newEnded) {
   if (c13 == 0 || c13 == 99) {
-    settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
-           {_ref.current(), nullptr, _cus.current()});
-    moveOn(_cus, "Cus");
-    moveOn(_ref, "Ref");
+    askAboutDroppedNode();
+    if (newEnded) {
+      moveOn(_ref, "Ref");
+      moveOn(_cus, "Cus");
+    } else {
+      moveOn(_cus, "Cus");
+      moveOn(_ref, "Ref");
+    }
   } else if (_cus.current() && c13 > 0) {
     add();
     moveOn(_cus, "Cus");
   } else {
     ignore(_ref, gsVisuRef);
+    // With NEW and CUSTO both done, each REF node left would only be
+    // ignored too: the walk stops here.
+    if (newEnded && !_cus.current()) return false;
     moveOn(_ref, "Ref");
   }
+  return true;
 }
 
-// REF has run out: NEW's node is new in version N+1.
-void ThreeWayWalk::newInNewDefault(int) {
-  int c23 = compare(3, _new, _cus);
+// NEW's node is new in version N+1 (REF has run out, or its node comes
+// later).
+void ThreeWayWalk::newInNewDefault(int c23) {
   if (_cus.current() && c23 > 0 && c23 != 99) {
     add();
     moveOn(_cus, "Cus");
     return;
   }
-  if (c23 == 0) {
-    keep({nullptr, _new.current(), _cus.current()});
-  } else if (c23 == 99) {
-    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew},
-           {nullptr, _new.current(), _cus.current()});
-  } else {
-    settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
+  if (c23 < 0 || !_cus.current()) {
+    askAboutNewNode();
     moveOn(_new, "New");
     return;
+  }
+  Sources fromNew{nullptr, _new.current(), _cus.current()};
+  if (c23 == 0) {
+    keep(fromNew);  // the customer already has it
+  } else {
+    askAboutValueChangedByBoth(fromNew);
   }
   moveOn(_new, "New");
   moveOn(_cus, "Cus");
 }
 
-// NEW has run out, or NEW's node comes before REF's (new in version N+1).
-// Returns false when the walk ends early: nothing is left to decide.
-bool ThreeWayWalk::newComesFirstOrRefIsLast(int) {
-  int c13 = compare(2, _ref, _cus);
-  int c23 = compare(3, _new, _cus);
-  if (!_new.current()) {
-    if (c13 == 0 || c13 == 99) {
-      settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
-             {_ref.current(), nullptr, _cus.current()});
-      moveOn(_ref, "Ref");
-      moveOn(_cus, "Cus");
-    } else if (c13 < 0 || !_cus.current()) {
-      ignore(_ref, gsVisuRef);
-      // With NEW and CUSTO both done, each REF node left would only be
-      // ignored too: the walk stops here.
-      if (!_cus.current()) return false;
-      moveOn(_ref, "Ref");
-    } else {
-      add();
-      moveOn(_cus, "Cus");
-    }
-    return true;
-  }
-  if (c23 == 0) {
-    keep({nullptr, _new.current(), _cus.current()});
-  } else if (c23 == 99) {
-    settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew},
-           {nullptr, _new.current(), _cus.current()});
-  } else if (c23 < 0 || !_cus.current()) {
-    settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
-    moveOn(_new, "New");
-    return true;
-  } else {
-    add();
-    moveOn(_cus, "Cus");
-    return true;
-  }
-  moveOn(_new, "New");
-  moveOn(_cus, "Cus");
-  return true;
+// Version N+1 dropped a node the customer still has.
+void ThreeWayWalk::askAboutDroppedNode() {
+  settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
+         {_ref.current(), nullptr, _cus.current()});
+}
+
+// The customer's value differs from version N+1's, and both differ from
+// version N's (or version N had no such node).
+void ThreeWayWalk::askAboutValueChangedByBoth(const Sources& from) {
+  settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew}, from);
+}
+
+// Version N+1 changed a value that the customer left as it was.
+void ThreeWayWalk::askAboutValueChangedByDefault(const Sources& from) {
+  settle({gnActionKEEP, &_new, &gsVisuNew}, {gnActionKEEP, &_cus, &gsVisuCus}, from);
+}
+
+// Version N+1 brought a node the customer lacks.
+void ThreeWayWalk::askAboutNewNode() {
+  settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
 }
 
 // The customer's own node: copied with its whole subtree.

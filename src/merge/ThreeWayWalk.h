@@ -32,11 +32,14 @@ class ThreeWayWalk {
   // One pass over the smallest node; false when the walk ends early.
   bool pass();
   void onlyCustomerLeft();
-  void sameInBothDefaults(int c12);
-  void valueChangedByDefault(int c12);
-  void droppedByNewDefault(int c12);
-  void newInNewDefault(int c12);
-  bool newComesFirstOrRefIsLast(int c12);
+  void sameInBothDefaults();
+  void valueChangedByDefault();
+  bool droppedByNewDefault(int c13, bool newEnded);
+  void newInNewDefault(int c23);
+  void askAboutDroppedNode();
+  void askAboutValueChangedByBoth(const Sources& from);
+  void askAboutValueChangedByDefault(const Sources& from);
+  void askAboutNewNode();
 
   void add();
   void keep(const Sources& from);

@@ -72,24 +72,19 @@ MergerRule* MergerRule::addRule(const char* line, int number) {
 
   VexUnicodeString word = token.GetNextToken();
   word.ToUpper();
-  int action;
-  if (word == gsRULE_ACTION_KEEP) {
-    action = gnRuleActionKEEP;
-  } else if (word == gsRULE_ACTION_IGNORE) {
-    action = gnRuleActionIGNORE;
-  } else {
+  int action = word == gsRULE_ACTION_KEEP     ? gnRuleActionKEEP
+               : word == gsRULE_ACTION_IGNORE ? gnRuleActionIGNORE
+                                              : 0;
+  if (!action) {
     warn("Warning [line %d]: Invalid Action keyword [%s]\n", number, word);
     return nullptr;
   }
-
   word = token.GetNextToken();
   word.ToUpper();
-  int node;
-  if (word == gsRULE_ACTION_REF) {
-    node = gnRuleNodeNew;
-  } else if (word == gsRULE_ACTION_CUSTO) {
-    node = gnRuleNodeCus;
-  } else {
+  int node = word == gsRULE_ACTION_REF     ? gnRuleNodeNew
+             : word == gsRULE_ACTION_CUSTO ? gnRuleNodeCus
+                                           : -1;
+  if (node < 0) {
     warn("Warning [line %d]: Invalid Action Node keyword [%s]\n", number, word);
     return nullptr;
   }
