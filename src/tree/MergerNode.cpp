@@ -1,5 +1,7 @@
 #include "tree/MergerNode.h"
 
+#include <vector>
+
 #include "framework/VexQelTrace.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
@@ -17,15 +19,28 @@ MergerNode::MergerNode(MergerNode* parent, const VexUnicodeString& type,
   if (parent) parent->add(this);
 }
 
+// Destroys the subtree without recursion, since a rule's path is as deep as
+// its line is long. Nodes still go in the order of a recursive walk: each
+// node before its children, children in index order.
 MergerNode::~MergerNode() {
-  int count = _lChildren.Size();
-  for (int i = 1; i <= count; ++i) {
-    delete static_cast<MergerNode*>(_lChildren[i]);
+  std::vector<MergerNode*> pending;
+  takeChildren(pending);
+  while (!pending.empty()) {
+    MergerNode* node = pending.back();
+    pending.pop_back();
+    node->takeChildren(pending);
+    delete node;
   }
   _pParent = nullptr;
-  _lChildren.RemoveAll(VexCollec::FreeMemory);
   delete _pComments;
   _pComments = nullptr;
+}
+
+void MergerNode::takeChildren(std::vector<MergerNode*>& pending) {
+  for (int i = _lChildren.Size(); i >= 1; --i) {
+    if (_lChildren[i]) pending.push_back(getChild(i));
+  }
+  _lChildren.RemoveAll(VexCollec::FreeMemory);
 }
 
 void MergerNode::add(MergerNode* child) {

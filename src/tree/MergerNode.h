@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "framework/VexListValVexUnicodeString.h"
 #include "framework/VexRawCollPV.h"
 #include "framework/VexUnicodeString.h"
@@ -44,6 +46,10 @@ class MergerNode {
   // or 1. With `wildcard` set, a name of a starting with "*" equals any name
   // of b, and the comparison of two nodes of one type is traced on "Main".
   static int compareNode(const MergerNode* a, const MergerNode* b, int wildcard);
+
+ private:
+  // Moves the children onto `pending`, last first, leaving none.
+  void takeChildren(std::vector<MergerNode*>& pending);
 
  protected:
   MergerNode* _pParent;
