@@ -77,7 +77,6 @@ class MergerObj : public MergerNode {
   long getLine() const { return _nLine; }
   bool isActive() const { return _cActive == 'Y'; }
   bool isOrdered() const { return _cOrdered == 'Y'; }
-  char getOrdered() const { return _cOrdered; }
   MergerObj* getParentObj() const { return static_cast<MergerObj*>(_pParent); }
   MergerObj* getChildObj(int i) const { return static_cast<MergerObj*>(getChild(i)); }
   const VexUnicodeString& getRecommandation() const { return _sRecommandation; }
