@@ -1,8 +1,9 @@
 #include "app/RuleFileLoader.h"
 
-#include "app/Vocabulary.h"
+#include "app/ScratchStrings.h"
 #include "maskfile/MergerFile.h"
 #include "rules/MergerRule.h"
+#include "rules/RuleVocabulary.h"
 
 int loadRuleFile(const VexUnicodeString& name, TamLunFileIn& file) {
   if (MergerFile::openFile(name, file) != 0) return -1;

@@ -2,10 +2,10 @@
 
 #include "app/Console.h"
 #include "app/RuleFileLoader.h"
-#include "app/Vocabulary.h"
 #include "framework/TamLunFileIn.h"
 #include "framework/VexQelTrace.h"
 #include "maskfile/MergerFile.h"
+#include "tree/TreeVocabulary.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 

@@ -45,6 +45,14 @@ void TamLunFileIn::readLine(VexUnicodeString& line) {
   _eof = _pos >= _content.size();
 }
 
+std::string TamLunFileIn::takeContent() {
+  std::string rest = _pos == 0 ? std::move(_content) : _content.substr(_pos);
+  _content.clear();
+  _pos = 0;
+  _eof = true;
+  return rest;
+}
+
 void TamLunFileIn::close() {
   _content.clear();
   _content.shrink_to_fit();

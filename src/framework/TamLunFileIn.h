@@ -18,6 +18,9 @@ class TamLunFileIn {
   // Non-zero once the line just delivered is the last one. A final line feed
   // does not make an extra empty line; an empty file delivers one empty line.
   int eof() const { return _eof ? 1 : 0; }
+  // Hands over the whole content not yet delivered by readLine (all of it
+  // right after `open`); the file then has nothing more to deliver.
+  std::string takeContent();
   void close();
 
  private:

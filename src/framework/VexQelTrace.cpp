@@ -40,3 +40,5 @@ void VexQelTrace::write(const char* text) { std::cout << text; }
 void VexQelTrace::write(const void* address) { std::cout << address; }
 
 void VexQelTrace::write(const VexUnicodeString& text) { std::cout << text; }
+
+void VexQelTrace::write(std::string_view text) { std::cout << text; }

@@ -2,6 +2,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 
 #include "framework/VexTypes.h"
 #include "framework/VexUnicodeString.h"
@@ -37,6 +38,7 @@ class VexQelTrace {
   static void write(const char* text);
   static void write(const void* address);
   static void write(const VexUnicodeString& text);
+  static void write(std::string_view text);
 
   bool _active;
 };

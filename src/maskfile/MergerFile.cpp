@@ -2,10 +2,14 @@
 
 #include <unistd.h>
 
+#include <functional>
+#include <iostream>
+
 #include "app/Console.h"
-#include "app/Vocabulary.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
+#include "maskfile/MaskFileVocabulary.h"
+#include "tree/TreeVocabulary.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
@@ -15,7 +19,11 @@ MergerFile::MergerFile(int keepComments)
       _pCurrent(nullptr),
       _pDefault(nullptr),
       _lMasks(0),
-      _pCurrentValues(nullptr) {
+      _storage(MaskStorage::create()),
+      _pLastEntityMask(nullptr),
+      _pLastEntity(nullptr),
+      _pCurrentValues(nullptr),
+      _pConsole(&std::cout) {
   init();
 }
 
@@ -31,12 +39,19 @@ void MergerFile::init() {
 }
 
 void MergerFile::reset() {
+  // The roots carved from the storage go with it; a root made with `new`
+  // and appended from outside is the file's to destroy.
   int count = _lMasks.Size();
-  for (int i = 1; i <= count; ++i) delete getMaskAt(i);
+  for (int i = 1; i <= count; ++i) {
+    MergerObj* mask = getMaskAt(i);
+    if (mask && !mask->inStorage()) delete mask;
+  }
   _lMasks.RemoveAll(VexCollec::FreeMemory);
   _masksByName.clear();
-  _entitiesByMask.clear();
-  _pDetached.reset();
+  _entities.clear();
+  _pLastEntityMask = nullptr;
+  _pLastEntity = nullptr;
+  _storage = MaskStorage::create();
   init();
 }
 
@@ -53,24 +68,33 @@ int MergerFile::openFile(const VexUnicodeString& name, TamLunFileIn& file) {
   return 0;
 }
 
-MergerObj* MergerFile::getMask(const VexUnicodeString& name) const {
-  if (name.GetLengthInChar() == 0) return _pDefault;
-  auto found = _masksByName.find(name.str());
+MergerObj* MergerFile::getMask(std::string_view name) const {
+  if (name.empty()) return _pDefault;
+  auto found = _masksByName.find(name);
   return found == _masksByName.end() ? nullptr : found->second;
 }
+
+MergerObj* MergerFile::getMask(const VexUnicodeString& name) const { return getMask(name.str()); }
 
 void MergerFile::appendMask(MergerObj* mask) {
   if (!mask) return;
   _lMasks.Append(mask);
   if (!_pDefault) _pDefault = mask;
-  if (mask->getType() == gsTYPE_MASK) _masksByName.emplace(mask->getName().str(), mask);
+  NodeText::Parts text = mask->text();
+  if (text.type == gsTYPE_MASK.str()) _masksByName.emplace(text.name, mask);
 }
 
-MergerObj* MergerFile::findEntity(MergerObj* mask, const VexUnicodeString& name) const {
-  auto entities = _entitiesByMask.find(mask);
-  if (entities == _entitiesByMask.end()) return nullptr;
-  auto found = entities->second.find(name.str());
-  return found == entities->second.end() ? nullptr : found->second;
+size_t MergerFile::EntityKeyHash::operator()(const EntityKey& key) const {
+  return std::hash<std::string_view>()(key.name) ^ (std::hash<const void*>()(key.mask) << 1);
+}
+
+MergerObj* MergerFile::findEntity(MergerObj* mask, std::string_view name) {
+  if (_pLastEntity && _pLastEntityMask == mask && _pLastEntity->name() == name) return _pLastEntity;
+  auto found = _entities.find(EntityKey{mask, name});
+  if (found == _entities.end()) return nullptr;
+  _pLastEntityMask = mask;
+  _pLastEntity = found->second;
+  return _pLastEntity;
 }
 
 void MergerFile::sort(int keepOrder) {

@@ -1,20 +1,23 @@
 #pragma once
 
+#include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "framework/TamLunFileIn.h"
 #include "framework/TamLunFileOut.h"
 #include "framework/VexListValVexUnicodeString.h"
 #include "framework/VexRawCollPV.h"
-#include "framework/VexToken.h"
+#include "maskfile/LineCursor.h"
+#include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
 
 // One mask file held in memory: a tree of mask nodes per mask (the roots,
-// owned by the file), the field separator, and the state the reader carries
-// from line to line. It reads a mask file, writes one back in sorted order,
-// and drives the merge of a customer file.
+// owned by the file through its storage), the field separator, and the
+// state the reader carries from line to line. It reads a mask file, writes
+// one back in sorted order, and drives the merge of a customer file.
 class MergerFile {
  public:
   // `keepComments` non-zero: comment lines are attached to the nodes and
@@ -35,27 +38,21 @@ class MergerFile {
   // Reads a whole mask file into the tree (adding to what is there) and
   // sorts it by type and name. 0, or 1 when the file could not be opened.
   int read(const VexUnicodeString& name);
+  // Reads the lines of `bytes` (a whole file) into the tree, without the
+  // messages that open and close `read`, and without sorting.
+  void parse(std::string bytes);
   // Handles one line; `line` is normalised in place.
   void oneLine(VexUnicodeString& line);
 
-  void addMask(VexToken& token);
-  void addEntity(VexToken& token);
-  void addAttr(VexToken& token);
-  void addACI(VexToken& token);
-  void addFilter(VexToken& token);
-  void addValue(VexToken& token);
-  void setSep(VexToken& token);
-
-  // The next field, up to the separator, without surrounding blanks.
-  void next(VexToken& token, VexUnicodeString& out);
   // 1 when the field is empty or the null marker "$".
-  static int isNull(const VexUnicodeString& field);
+  static int isNull(std::string_view field);
 
   void setCurrent(MergerObj* node) { _pCurrent = node; }
   MergerObj* getCurrent() const { return _pCurrent; }
 
   // The first mask of that exact name, or the default mask for "".
   MergerObj* getMask(const VexUnicodeString& name) const;
+  MergerObj* getMask(std::string_view name) const;
   // Appends a root: the first one appended becomes the default mask.
   void appendMask(MergerObj* mask);
   int getMaskCount() const { return _lMasks.Size(); }
@@ -64,6 +61,11 @@ class MergerFile {
   const VexUnicodeString& getSeparator() const { return _sSeparator; }
   void setSeparator(const VexUnicodeString& separator) { _sSeparator = separator; }
   const VexListValVexUnicodeString& getComments() const { return _lComments; }
+  long getLineCount() const { return _nLines; }
+
+  // Where the reader's warnings go: standard output unless redirected (a
+  // file read beside others has its messages held until its turn).
+  void setConsole(std::ostream& console) { _pConsole = &console; }
 
   // Orders the masks and every level below by type, then name; with
   // `keepOrder` set, the values of a "values" property by line instead.
@@ -80,14 +82,43 @@ class MergerFile {
   int merge(MergerFile& ref, MergerFile& neu, MergerFile& result);
 
  private:
-  // Makes `node` the parent of the lines that follow (or no parent at all
-  // when it is null or detached).
+  // A mask, and an entity name in it.
+  struct EntityKey {
+    const MergerObj* mask;
+    std::string_view name;
+    bool operator==(const EntityKey&) const = default;
+  };
+  struct EntityKeyHash {
+    size_t operator()(const EntityKey& key) const;
+  };
+  // The text being written, handed to the file in large pieces.
+  class Output;
+
+  // One line, from its first byte to its end (line feed excluded).
+  void handleLine(char* begin, char* end);
+  void addMask(LineCursor& fields);
+  void addEntity(LineCursor& fields);
+  void addAttr(LineCursor& fields);
+  void addACI(LineCursor& fields);
+  void addFilter(LineCursor& fields);
+  void addValue(LineCursor& fields);
+  void setSep(LineCursor& fields);
+  // The next field, up to the separator, without surrounding blanks.
+  std::string_view next(LineCursor& fields) const;
+
+  MergerObj* newNode(MergerObj* parent, std::string_view type, std::string_view name,
+                     std::string_view value, char ordered = 'N');
+  // Makes `node` the parent of the lines that follow.
   void makeCurrent(MergerObj* node);
   void attachComments(MergerObj* node);
-  MergerObj* findEntity(MergerObj* mask, const VexUnicodeString& name) const;
-  void writeEntity(std::ostream& out, MergerObj* node);
-  void writeAttr(std::ostream& out, MergerObj* node);
-  void writeProperty(std::ostream& out, MergerObj* node, const VexUnicodeString& property);
+  MergerObj* findEntity(MergerObj* mask, std::string_view name);
+  std::ostream& console() const { return *_pConsole; }
+
+  void writeNode(Output& out, MergerObj* node);
+  void writeRecord(Output& out, const DecisionRecord& record);
+  void writeLine(Output& out, MergerObj* node);
+  void writeEntity(Output& out, MergerObj* node);
+  void writeAttr(Output& out, MergerObj* node);
 
   long _nLines;
   int _nKeepComments;
@@ -99,14 +130,18 @@ class MergerFile {
   MergerObj* _pDefault;
   VexRawCollPV _lMasks;
 
+  // The nodes of this file, and the texts they point to.
+  std::shared_ptr<MaskStorage> _storage;
   // Look-up indexes beside the tree, so that a line finds its mask and
   // entity without scanning: each maps a name to the first node of that
   // name appended, which is the one a scan in file order finds.
-  std::unordered_map<std::string, MergerObj*> _masksByName;
-  std::unordered_map<const MergerObj*, std::unordered_map<std::string, MergerObj*>> _entitiesByMask;
+  std::unordered_map<std::string_view, MergerObj*> _masksByName;
+  std::unordered_map<EntityKey, MergerObj*, EntityKeyHash> _entities;
+  // The entity the last attribute line found, in its mask: the next lines
+  // usually name it again.
+  const MergerObj* _pLastEntityMask;
+  MergerObj* _pLastEntity;
   // The "values" property of the current node, once a value line made it.
   MergerObj* _pCurrentValues;
-  // A current attribute whose entity was missing: it and the nodes made
-  // under it belong to no tree and are freed when the current node moves on.
-  std::unique_ptr<MergerObj> _pDetached;
+  std::ostream* _pConsole;
 };

@@ -1,11 +1,42 @@
+#include <cstring>
 #include <iostream>
 
-#include "app/Vocabulary.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
+#include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
+#include "tree/TreeVocabulary.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
+
+namespace {
+
+// The keyword of a line, upper-cased, when it is short enough to be one.
+std::string_view upperKeyword(std::string_view word, char (&buffer)[16]) {
+  if (word.size() >= sizeof buffer) return {};
+  for (size_t i = 0; i < word.size(); ++i) {
+    char c = word[i];
+    buffer[i] = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return {buffer, word.size()};
+}
+
+// Tabs become blanks and carriage returns go, wherever they stand; then the
+// blanks at both ends go. Returns the new end; `begin` moves past blanks.
+char* normalise(char*& begin, char* end) {
+  char* out = begin;
+  for (char* in = begin; in < end; ++in) {
+    char c = *in;
+    if (c == '\r') continue;
+    *out++ = c == '\t' ? ' ' : c;
+  }
+  end = out;
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  return end;
+}
+
+}  // namespace
 
 int MergerFile::read(const VexUnicodeString& name) {
   VexQelTraceStep step(&gTraceMain, "MergerFile::read");
@@ -14,12 +45,7 @@ int MergerFile::read(const VexUnicodeString& name) {
   std::cout << "Reading: " << name << "\n";
   std::cout.flush();
 
-  bool last;
-  do {
-    file.readLine(aLine);
-    last = file.eof() != 0;
-    oneLine(aLine);
-  } while (!last);
+  parse(file.takeContent());
 
   if (gTraceMain.IsActive()) {
     gTraceMain << "> INFO: Read " << _nLines << " lines"
@@ -43,37 +69,61 @@ int MergerFile::read(const VexUnicodeString& name) {
   return 0;
 }
 
+// The lines are the pieces between line feeds; a final line feed does not
+// start one more line, but an empty file is one empty line.
+void MergerFile::parse(std::string bytes) {
+  char* at = bytes.data();
+  char* end = at + bytes.size();
+  do {
+    auto feed = static_cast<char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
+    char* lineEnd = feed ? feed : end;
+    handleLine(at, lineEnd);
+    at = feed ? feed + 1 : end;
+  } while (at < end);
+}
+
 void MergerFile::oneLine(VexUnicodeString& line) {
+  std::string text = line.str();
+  handleLine(text.data(), text.data() + text.size());
+  // The caller sees the line as the reader cleaned it: comment lines and
+  // lines too short to hold anything stay as they were.
+  if (line.GetLengthInChar() < 2 || line.str().compare(0, 2, "//") == 0) return;
+  text = line.str();
+  char* begin = text.data();
+  char* end = normalise(begin, begin + text.size());
+  line = VexUnicodeString(std::string_view(begin, static_cast<size_t>(end - begin)));
+}
+
+void MergerFile::handleLine(char* begin, char* end) {
   ++_nLines;
-  if (line.GetLengthInChar() < 2) return;
-  if (line.SubString(0, 2) == gsCOMMENT) {
-    if (_nKeepComments) _lComments.Append(line);
+  if (end - begin < 2) return;
+  if (begin[0] == '/' && begin[1] == '/') {
+    if (_nKeepComments) _lComments.Append(VexUnicodeString(std::string_view(begin, end - begin)));
     return;
   }
-  line.ReplaceAll(gsTAB, gsBLANK);
-  line.ReplaceAll(gsCTRLM, gsEMPTY);
-  line = line.Strip(VexStripBoth, VexUnicodeChar(gcBLANK));
-  if (line.GetLengthInChar() == 0) return;
+  end = normalise(begin, end);
+  if (begin == end) return;
 
-  VexToken token(line);
-  VexUnicodeString keyword = token.GetNextToken();
-  keyword.ToUpper();
-  if (keyword == gsACI) {
-    addACI(token);
-  } else if (keyword == gsATTR) {
-    addAttr(token);
-  } else if (keyword == gsENTITY) {
-    addEntity(token);
-  } else if (keyword == gsVALUE) {
-    addValue(token);
-  } else if (keyword == gsFILTER) {
-    addFilter(token);
-  } else if (keyword == gsMASK) {
-    addMask(token);
-  } else if (keyword == gsSEPARATOR) {
-    setSep(token);
+  LineCursor fields(begin, end);
+  char buffer[16];
+  std::string_view keyword = upperKeyword(fields.nextWord(), buffer);
+  if (keyword == gsACI.str()) {
+    addACI(fields);
+  } else if (keyword == gsATTR.str()) {
+    addAttr(fields);
+  } else if (keyword == gsENTITY.str()) {
+    addEntity(fields);
+  } else if (keyword == gsVALUE.str()) {
+    addValue(fields);
+  } else if (keyword == gsFILTER.str()) {
+    addFilter(fields);
+  } else if (keyword == gsMASK.str()) {
+    addMask(fields);
+  } else if (keyword == gsSEPARATOR.str()) {
+    setSep(fields);
   } else {
-    std::cout << "> Warning: line " << _nLines << " ignored [" << line << "]"
+    console() << "> Warning: line " << _nLines << " ignored ["
+              << std::string_view(begin, end - begin) << "]"
               << "\n";
   }
   // Comments belong to the node of the line right after them: any keyword
@@ -81,128 +131,125 @@ void MergerFile::oneLine(VexUnicodeString& line) {
   if (_nKeepComments) _lComments.RemoveAll(VexCollec::FreeMemory);
 }
 
-void MergerFile::next(VexToken& token, VexUnicodeString& out) {
-  out = token.GetNextToken(_sSeparator).Strip(VexStripBoth, VexUnicodeChar(gcBLANK));
+std::string_view MergerFile::next(LineCursor& fields) const {
+  return LineCursor::stripBlanks(fields.nextField(_sSeparator.str()));
 }
 
-int MergerFile::isNull(const VexUnicodeString& field) {
-  return field.GetLengthInChar() < 1 || field == gsNULL ? 1 : 0;
+int MergerFile::isNull(std::string_view field) {
+  return field.empty() || field == gsNULL.str() ? 1 : 0;
+}
+
+MergerObj* MergerFile::newNode(MergerObj* parent, std::string_view type, std::string_view name,
+                               std::string_view value, char ordered) {
+  return MergerObj::create(*_storage, parent, _nLines, type, name, value, ordered);
 }
 
 void MergerFile::makeCurrent(MergerObj* node) {
-  // The previous detached attribute, if any, is freed on leaving: nothing
-  // refers to it once the current node has moved on.
-  std::unique_ptr<MergerObj> previous = std::move(_pDetached);
-  if (node && !node->getParent()) _pDetached.reset(node);
   _pCurrent = node;
   _pCurrentValues = nullptr;
 }
 
 void MergerFile::attachComments(MergerObj* node) {
-  if (_nKeepComments) node->addComments(_lComments);
+  if (_nKeepComments) node->takeComments(_lComments);
 }
 
-void MergerFile::setSep(VexToken& token) {
-  VexUnicodeString separator = token.GetNextToken().Strip(VexStripBoth, VexUnicodeChar(gcBLANK));
+void MergerFile::setSep(LineCursor& fields) {
+  std::string_view separator = LineCursor::stripBlanks(fields.nextWord());
   // An empty separator would split nothing: the previous one stays.
-  if (separator.GetLengthInChar() > 0) _sSeparator = separator;
+  if (!separator.empty()) _sSeparator = VexUnicodeString(separator);
 }
 
-void MergerFile::addMask(VexToken& token) {
-  next(token, _sMask);
-  next(token, gWord);
-  next(token, gWordAttr);
-  auto mask = new MergerObj(nullptr, _nLines, gsTYPE_MASK, _sMask, gWordAttr, 'N');
+void MergerFile::addMask(LineCursor& fields) {
+  _sMask = VexUnicodeString(next(fields));
+  next(fields);  // a field that is not used
+  std::string_view value = next(fields);
+  MergerObj* mask = newNode(nullptr, gsTYPE_MASK.str(), _sMask.str(), value);
   appendMask(mask);
   attachComments(mask);
 }
 
-void MergerFile::addEntity(VexToken& token) {
-  next(token, gWordEntity);
-  next(token, gWordMask);
-  gWordMask.ToUpper();
-  MergerObj* mask = getMask(gWordMask);
+void MergerFile::addEntity(LineCursor& fields) {
+  std::string_view name = next(fields);
+  std::string_view maskName = next(fields);
+  LineCursor::toUpper(maskName);
+  MergerObj* mask = getMask(maskName);
   if (!mask) {
-    std::cout << "> Warning: line " << _nLines << " ignored [" << gWordEntity << "], unknown mask"
+    console() << "> Warning: line " << _nLines << " ignored [" << name << "], unknown mask"
               << "\n";
     return;
   }
-  _sEntity = gWordEntity;
-  auto entity = new MergerObj(mask, _nLines, gsTYPE_ENTITY, _sEntity, gsEMPTY, 'N');
-  _entitiesByMask[mask].emplace(_sEntity.str(), entity);
+  _sEntity = VexUnicodeString(name);
+  MergerObj* entity = newNode(mask, gsTYPE_ENTITY.str(), name, {});
+  _entities.emplace(EntityKey{mask, entity->name()}, entity);
   makeCurrent(entity);
-  next(token, gWord);
-  new MergerObj(entity, _nLines, gsTYPE_PROP, gsPROP_ALIAS, gWord, 'N');
+  newNode(entity, gsTYPE_PROP.str(), gsPROP_ALIAS.str(), next(fields));
   attachComments(entity);
 }
 
-void MergerFile::addAttr(VexToken& token) {
-  next(token, gWordAttr);
-  next(token, gWord);
-  VexToken parts(gWord);
-  gWordEntity = parts.GetNextToken(gsDOT);
-  gWordMask = parts.GetNextToken(gsDOT);
-  MergerObj* mask = getMask(gWordMask);
+void MergerFile::addAttr(LineCursor& fields) {
+  std::string_view name = next(fields);
+  std::string_view where = next(fields);
+  LineCursor parts(const_cast<char*>(where.data()), const_cast<char*>(where.data() + where.size()));
+  std::string_view entityName = parts.nextField(gsDOT.str());
+  std::string_view maskName = parts.nextField(gsDOT.str());
+  MergerObj* mask = getMask(maskName);
   if (!mask) {
-    std::cout << "> Warning: line " << _nLines << " ignored [" << gWord << "], unknown mask["
-              << gWordMask << "]" << gWordEntity << "\n";
+    console() << "> Warning: line " << _nLines << " ignored [" << where << "], unknown mask["
+              << maskName << "]" << entityName << "\n";
     return;
   }
-  // Without its entity the attribute is made all the same, detached: the
-  // lines that follow it then find a parent that belongs to no tree.
-  MergerObj* entity = findEntity(mask, gWordEntity);
-  auto attr = new MergerObj(entity, _nLines, gsTYPE_ATTR, gWordAttr, gsEMPTY, 'N');
+  // Without its entity the attribute is made all the same, outside any
+  // tree: the lines that follow it then find a parent that no file holds.
+  MergerObj* attr = newNode(findEntity(mask, entityName), gsTYPE_ATTR.str(), name, {});
   makeCurrent(attr);
 
-  auto property = [&](const VexUnicodeString& name, const VexUnicodeString& value) {
-    new MergerObj(attr, _nLines, gsTYPE_PROP, name, value, 'N');
+  auto property = [&](const VexUnicodeString& property, std::string_view value) {
+    newNode(attr, gsTYPE_PROP.str(), property.str(), value);
   };
-  next(token, gWord);
-  gWord.ToUpper();
-  property(gsPROP_MAND, isNull(gWord) ? gsNO : gWord);
-  next(token, gWord);
-  property(gsPROP_ALIAS, gWord);
-  next(token, gWord);
-  property(gsPROP_GROUP, gWord);
-  next(token, gWord);
-  property(gsPROP_ORDER, gWord);
-  next(token, gWord);  // a field that is not used
-  next(token, gWord);
-  gWord.ToUpper();
-  property(gsPROP_AUTH, isNull(gWord) ? gsNO : gWord);
-  next(token, gWord);
-  property(gsPROP_DEFVAL, gWord);
+  auto flag = [&]() {
+    std::string_view field = next(fields);
+    LineCursor::toUpper(field);
+    return isNull(field) ? gsNO.str() : field;
+  };
+  property(gsPROP_MAND, flag());
+  property(gsPROP_ALIAS, next(fields));
+  property(gsPROP_GROUP, next(fields));
+  property(gsPROP_ORDER, next(fields));
+  next(fields);  // a field that is not used
+  property(gsPROP_AUTH, flag());
+  property(gsPROP_DEFVAL, next(fields));
   attachComments(attr);
 }
 
-void MergerFile::addACI(VexToken& token) {
-  next(token, gWordAttr);
-  gWordAttr.ToUpper();
-  next(token, gWord);
-  gWord.ToUpper();
-  if (isNull(gWord)) {
-    bool grants = gWordAttr == gsOP_QUERY || gWordAttr == gsOP_EZQU || gWordAttr == gsOP_CREATE ||
-                  gWordAttr == gsOP_WRITE;
-    gWord = grants ? gsYES : gsNO;
+void MergerFile::addACI(LineCursor& fields) {
+  std::string_view operation = next(fields);
+  LineCursor::toUpper(operation);
+  std::string_view flag = next(fields);
+  LineCursor::toUpper(flag);
+  if (isNull(flag)) {
+    bool grants = operation == gsOP_QUERY.str() || operation == gsOP_EZQU.str() ||
+                  operation == gsOP_CREATE.str() || operation == gsOP_WRITE.str();
+    flag = grants ? gsYES.str() : gsNO.str();
   }
   if (!_pCurrent) return;
-  attachComments(new MergerObj(_pCurrent, _nLines, gsTYPE_ACI, gWordAttr, gWord, 'N'));
+  attachComments(newNode(_pCurrent, gsTYPE_ACI.str(), operation, flag));
 }
 
-void MergerFile::addFilter(VexToken& token) {
-  next(token, gWordAttr);
-  gWordAttr.ToUpper();
-  next(token, gWord);
+void MergerFile::addFilter(LineCursor& fields) {
+  std::string_view name = next(fields);
+  LineCursor::toUpper(name);
+  std::string_view value = next(fields);
   if (!_pCurrent) return;
-  attachComments(new MergerObj(_pCurrent, _nLines, gsTYPE_FILTER, gWordAttr, gWord, 'N'));
+  attachComments(newNode(_pCurrent, gsTYPE_FILTER.str(), name, value));
 }
 
-void MergerFile::addValue(VexToken& token) {
-  next(token, gWord);
+void MergerFile::addValue(LineCursor& fields) {
+  std::string_view value = next(fields);
   if (!_pCurrent) return;
-  if (!_pCurrentValues) _pCurrentValues = _pCurrent->find(gsTYPE_PROP, gsPROP_VALUES);
+  if (!_pCurrentValues)
+    _pCurrentValues = _pCurrent->findChild(gsTYPE_PROP.str(), gsPROP_VALUES.str());
   if (!_pCurrentValues) {
-    _pCurrentValues = new MergerObj(_pCurrent, _nLines, gsTYPE_PROP, gsPROP_VALUES, gsEMPTY, 'Y');
+    _pCurrentValues = newNode(_pCurrent, gsTYPE_PROP.str(), gsPROP_VALUES.str(), {}, 'Y');
   }
-  attachComments(new MergerObj(_pCurrentValues, _nLines, gsTYPE_VALUE, gWord, gsEMPTY, 'N'));
+  attachComments(newNode(_pCurrentValues, gsTYPE_VALUE.str(), value, {}));
 }

@@ -11,7 +11,7 @@ bool MergeCursor::next() {
   _idKnown = false;
   if (_parent && _position >= 0 && _position < _count) {
     ++_position;
-    _current = _parent->getChildObj(_position);
+    _current = _parent->childAt(static_cast<size_t>(_position) - 1);
     return true;
   }
   _current = nullptr;

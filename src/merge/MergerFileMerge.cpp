@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "app/Vocabulary.h"
+#include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
 
 int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result) {
@@ -31,7 +31,7 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result) {
     MergerObj* custoMask = getMaskAt(i);
     if (!custoMask) continue;
     int refPos = 0, newPos = 0, custoPos = 0, resultPos = 0;
-    MergerObj* merged = MergerObj::clone(custoMask, nullptr, 0);
+    MergerObj* merged = MergerObj::cloneRoot(*result._storage, custoMask, 0);
     if (!merged) continue;
     std::cout << "> processing mask: " << merged->getName() << "\n";
     std::cout.flush();

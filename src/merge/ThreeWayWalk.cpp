@@ -244,10 +244,10 @@ void ThreeWayWalk::settle(const Option& recommendation, const Option& alternativ
   gTraceMain << (choice == 2 ? "==> CHOOSE ALTERNATIVE: " : "==> CHOOSE RECOMMENDATION: ")
              << actionWord(applied.action) << " " << *applied.origin << "\n";
   if (!created) return;
-  created->setRecommandation(actionWord(recommendation.action), *recommendation.origin,
-                             recommendation.cursor->id());
-  created->setAlternative(actionWord(alternative.action), *alternative.origin,
-                          alternative.cursor->id());
+  created->setRecommandation(&actionWord(recommendation.action), recommendation.origin,
+                             recommendation.cursor->current());
+  created->setAlternative(&actionWord(alternative.action), alternative.origin,
+                          alternative.cursor->current());
   created->setChoice(choice, rule);
   if (applied.action == gnActionKEEP) mergeChildren(from, created);
 }

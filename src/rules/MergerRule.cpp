@@ -4,10 +4,11 @@
 #include <iostream>
 #include <string>
 
-#include "app/Vocabulary.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
 #include "framework/VexToken.h"
+#include "rules/RuleVocabulary.h"
+#include "tree/TreeVocabulary.h"
 
 static VexQelTrace gTraceRule("MergerRule", "MergerRule", "STDOUT", 1024, VexTraDefault);
 

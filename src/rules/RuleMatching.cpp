@@ -46,9 +46,9 @@ int MergerRule::matches(int& action, int& node, const MergerNode* target) const 
   gTraceRule << "==> *** finally, does not match rule - Ignore\n";
   gTraceRule << "pNodeRule: " << static_cast<const void*>(r) << "\n";
   gTraceRule << "pNode    : " << static_cast<const void*>(p);
-  if (p) gTraceRule << " " << p->getType();
+  if (p) gTraceRule << " " << p->type();
   gTraceRule << "\n";
-  gTraceRule << "this     : " << _sType << "::" << _sName << "\n";
+  gTraceRule << "this     : " << type() << "::" << name() << "\n";
   gTraceRule << "- isAny(): " << _nAny << "\n";
   return 0;
 }

@@ -1,27 +1,67 @@
 #include "tree/MergerNode.h"
 
-#include <vector>
+#include <bit>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
 #include "framework/VexQelTrace.h"
+#include "tree/MaskStorage.h"
+#include "tree/NodeExtras.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-MergerNode::MergerNode() : _pParent(nullptr), _lChildren(0), _pComments(nullptr) {}
+namespace {
+
+// The capacity of a children list of `count` entries.
+size_t capacityFor(size_t count) { return count == 0 ? 0 : std::bit_ceil(count); }
+
+// Byte order over the whole text, normalised to -1, 0 or 1.
+int compareBytes(std::string_view a, std::string_view b) {
+  int r = a.compare(b);
+  return r < 0 ? -1 : r > 0 ? 1 : 0;
+}
+
+}  // namespace
+
+const uint8_t* MergerNode::packText(MaskStorage* storage, std::string_view type,
+                                    std::string_view name, std::string_view value) {
+  size_t size = NodeText::encodedSize(type, name, value);
+  uint8_t* text = storage ? storage->allocateBytes(size) : static_cast<uint8_t*>(std::malloc(size));
+  if (!text) throw std::bad_alloc();
+  NodeText::encode(text, type, name, value);
+  return text;
+}
+
+MergerNode::MergerNode()
+    : MergerNode(nullptr, VexUnicodeString(), VexUnicodeString(), VexUnicodeString()) {}
 
 MergerNode::MergerNode(MergerNode* parent, const VexUnicodeString& type,
                        const VexUnicodeString& name, const VexUnicodeString& value)
     : _pParent(parent),
-      _lChildren(0),
-      _sType(type),
-      _sName(name),
-      _sValue(value),
-      _pComments(nullptr) {
+      _pChildren(nullptr),
+      _pText(packText(nullptr, type.str(), name.str(), value.str())),
+      _pExtras(nullptr),
+      _nChildren(0),
+      _nKind(kOnHeap) {
   if (parent) parent->add(this);
+}
+
+MergerNode::MergerNode(MaskStorage&, MergerNode* parent, const uint8_t* text)
+    : _pParent(parent),
+      _pChildren(nullptr),
+      _pText(text),
+      _pExtras(nullptr),
+      _nChildren(0),
+      _nKind(kInStorage) {
+  if (parent) parent->appendChild(this);
 }
 
 // Destroys the subtree without recursion, since a rule's path is as deep as
 // its line is long. Nodes still go in the order of a recursive walk: each
-// node before its children, children in index order.
+// node before its children, children in index order. Only a node made with
+// `new` is ever destroyed: the nodes of a storage go with their storage.
 MergerNode::~MergerNode() {
   std::vector<MergerNode*> pending;
   takeChildren(pending);
@@ -32,47 +72,117 @@ MergerNode::~MergerNode() {
     delete node;
   }
   _pParent = nullptr;
-  delete _pComments;
-  _pComments = nullptr;
+  releaseOwned();
 }
 
 void MergerNode::takeChildren(std::vector<MergerNode*>& pending) {
-  for (int i = _lChildren.Size(); i >= 1; --i) {
-    if (_lChildren[i]) pending.push_back(getChild(i));
+  if (inStorage()) return;
+  for (size_t i = _nChildren; i > 0; --i) {
+    MergerNode* child = _pChildren[i - 1];
+    if (child && !child->inStorage()) pending.push_back(child);
   }
-  _lChildren.RemoveAll(VexCollec::FreeMemory);
+  _nChildren = 0;
+}
+
+void MergerNode::releaseOwned() {
+  if (inStorage()) return;
+  std::free(_pChildren);
+  _pChildren = nullptr;
+  std::free(const_cast<uint8_t*>(_pText));
+  _pText = nullptr;
+  delete _pExtras;
+  _pExtras = nullptr;
 }
 
 void MergerNode::add(MergerNode* child) {
-  if (child) _lChildren.Append(child);
+  if (!child) return;
+  appendChild(child);
+  if (inStorage() && !child->inStorage()) MaskStorage::of(this)->adopt(child);
 }
 
-MergerNode* MergerNode::getNode(const VexUnicodeString& type, const VexUnicodeString& name) const {
-  int count = _lChildren.Size();
-  for (int i = 1; i <= count; ++i) {
-    MergerNode* child = getChild(i);
-    if (child && child->_sType == type && child->_sName == name) return child;
+void MergerNode::appendChild(MergerNode* child) {
+  size_t count = _nChildren;
+  if (count == UINT32_MAX) throw std::bad_alloc();
+  size_t capacity = capacityFor(count);
+  if (count == capacity) {
+    size_t grown = capacity == 0 ? 1 : capacity * 2;
+    MergerNode** items;
+    if (inStorage()) {
+      MaskStorage* storage = MaskStorage::of(this);
+      items = storage->allocateChildren(grown);
+      if (count) std::memcpy(items, _pChildren, count * sizeof(MergerNode*));
+      storage->releaseChildren(_pChildren, capacity);
+    } else {
+      items = static_cast<MergerNode**>(std::realloc(_pChildren, grown * sizeof(MergerNode*)));
+      if (!items) throw std::bad_alloc();
+    }
+    _pChildren = items;
+  }
+  _pChildren[count] = child;
+  _nChildren = static_cast<uint32_t>(count + 1);
+}
+
+void MergerNode::reorderChildren(const std::vector<MergerNode*>& order) {
+  std::copy(order.begin(), order.end(), _pChildren);
+}
+
+int MergerNode::getChildCount() const {
+  return _nChildren > INT_MAX ? INT_MAX : static_cast<int>(_nChildren);
+}
+
+MergerNode* MergerNode::findChild(std::string_view type, std::string_view name) const {
+  for (size_t i = 0; i < _nChildren; ++i) {
+    MergerNode* child = _pChildren[i];
+    if (!child) continue;
+    NodeText::Parts text = child->text();
+    if (text.type == type && text.name == name) return child;
   }
   return nullptr;
 }
 
+MergerNode* MergerNode::getNode(const VexUnicodeString& type, const VexUnicodeString& name) const {
+  return findChild(type.str(), name.str());
+}
+
+NodeExtras& MergerNode::extras() {
+  if (!_pExtras) _pExtras = inStorage() ? MaskStorage::of(this)->newExtras() : new NodeExtras;
+  return *_pExtras;
+}
+
 void MergerNode::addComments(const VexListValVexUnicodeString& comments) {
   if (comments.Size() < 1) return;
-  if (!_pComments) _pComments = new VexListValVexUnicodeString;
-  _pComments->Append(comments);
+  NodeExtras& own = extras();
+  if (!own.comments) own.comments = std::make_unique<VexListValVexUnicodeString>();
+  own.comments->Append(comments);
+}
+
+void MergerNode::takeComments(VexListValVexUnicodeString& comments) {
+  if (comments.Size() < 1) return;
+  NodeExtras& own = extras();
+  if (own.comments) {
+    own.comments->Append(comments);
+  } else {
+    own.comments = std::make_unique<VexListValVexUnicodeString>(std::move(comments));
+  }
+  comments.RemoveAll(VexCollec::FreeMemory);
+}
+
+VexListValVexUnicodeString* MergerNode::getComments() const {
+  return _pExtras ? _pExtras->comments.get() : nullptr;
 }
 
 int MergerNode::compareNode(const MergerNode* a, const MergerNode* b, int wildcard) {
   if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
-  int r = a->_sType.Compare(b->_sType);
+  NodeText::Parts ta = a->text(), tb = b->text();
+  int r = compareBytes(ta.type, tb.type);
   if (r != 0) return r;
-  if (wildcard && a->_sName.GetLengthInChar() > 0 && a->_sName.str()[0] == '*') {
+  if (wildcard && !ta.name.empty() && ta.name[0] == '*') {
     r = 0;
   } else {
-    r = a->_sName.Compare(b->_sName);
+    r = compareBytes(ta.name, tb.name);
   }
-  if (wildcard) {
-    gTraceMain << "compare(" << a->_sName << "," << b->_sName << ") = " << r << "\n";
+  if (wildcard && gTraceMain.IsActive()) {
+    gTraceMain << "compare(" << ta.name << "," << tb.name << ") = " << r << "\n";
   }
   return r;
 }

@@ -1,15 +1,26 @@
 #pragma once
 
+#include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "framework/VexListValVexUnicodeString.h"
-#include "framework/VexRawCollPV.h"
 #include "framework/VexUnicodeString.h"
+#include "tree/NodeText.h"
+
+class MaskStorage;
+struct NodeExtras;
 
 // A node of every tree of the tool: a type, a name and a value, a parent,
 // owned children in the order they were added, and optional comment lines.
 // A node is attached to its parent when it is built and never moves;
 // destroying a node destroys its whole subtree.
+//
+// A node lives either on its own (made with `new`, as rule paths are) or in
+// a MaskStorage (as the nodes of mask files and of the merge are), which
+// owns it together with the rest of its tree. The node is kept small: its
+// three texts are one packed block, and what few nodes have (comments,
+// decision records) hangs off one pointer.
 class MergerNode {
  public:
   MergerNode();
@@ -27,35 +38,68 @@ class MergerNode {
 
   // The first direct child with exactly this type and name, or null.
   MergerNode* getNode(const VexUnicodeString& type, const VexUnicodeString& name) const;
+  MergerNode* findChild(std::string_view type, std::string_view name) const;
 
   MergerNode* getParent() const { return _pParent; }
-  const VexUnicodeString& getType() const { return _sType; }
-  const VexUnicodeString& getName() const { return _sName; }
-  const VexUnicodeString& getValue() const { return _sValue; }
+  VexUnicodeString getType() const { return VexUnicodeString(type()); }
+  VexUnicodeString getName() const { return VexUnicodeString(name()); }
+  VexUnicodeString getValue() const { return VexUnicodeString(value()); }
+  // The texts as views, valid as long as the node.
+  NodeText::Parts text() const { return NodeText::decode(_pText); }
+  std::string_view type() const { return text().type; }
+  std::string_view name() const { return text().name; }
+  std::string_view value() const { return text().value; }
 
-  int getChildCount() const { return _lChildren.Size(); }
+  // The number of children (capped at the largest int; no tree comes near).
+  int getChildCount() const;
+  size_t childCount() const { return _nChildren; }
   // The i-th child (from 1); may be null.
-  MergerNode* getChild(int i) const { return static_cast<MergerNode*>(_lChildren[i]); }
+  MergerNode* getChild(int i) const { return _pChildren[i - 1]; }
+  MergerNode* const* children() const { return _pChildren; }
 
   // Appends the lines of `comments`; an empty list leaves the node without a
   // comment list at all.
   void addComments(const VexListValVexUnicodeString& comments);
-  VexListValVexUnicodeString* getComments() const { return _pComments; }
+  // The same, taking the lines over (`comments` is left empty).
+  void takeComments(VexListValVexUnicodeString& comments);
+  VexListValVexUnicodeString* getComments() const;
 
   // Orders a and b by type, then name (byte order; a null node first): -1, 0
   // or 1. With `wildcard` set, a name of a starting with "*" equals any name
   // of b, and the comparison of two nodes of one type is traced on "Main".
   static int compareNode(const MergerNode* a, const MergerNode* b, int wildcard);
 
- private:
-  // Moves the children onto `pending`, last first, leaving none.
-  void takeChildren(std::vector<MergerNode*>& pending);
+  // Whether the node was carved from a MaskStorage.
+  bool inStorage() const { return _nKind == kInStorage; }
 
  protected:
+  // A node carved from `storage`, whose packed `text` lives at least as
+  // long as the storage. It is appended to `parent` (a node of the same
+  // storage) when there is one.
+  MergerNode(MaskStorage& storage, MergerNode* parent, const uint8_t* text);
+
+  void appendChild(MergerNode* child);
+  // Replaces the children, in a new order (same nodes, same count).
+  void reorderChildren(const std::vector<MergerNode*>& order);
+  // The extras of this node, made on first use.
+  NodeExtras& extras();
+  NodeExtras* extrasIfAny() const { return _pExtras; }
+  // Packs the three texts for a node of `storage`, or of the heap when null.
+  static const uint8_t* packText(MaskStorage* storage, std::string_view type, std::string_view name,
+                                 std::string_view value);
+
   MergerNode* _pParent;
-  VexRawCollPV _lChildren;
-  VexUnicodeString _sType;
-  VexUnicodeString _sName;
-  VexUnicodeString _sValue;
-  VexListValVexUnicodeString* _pComments;
+  MergerNode** _pChildren;  // capacity: the count rounded up to a power of two
+  const uint8_t* _pText;
+  NodeExtras* _pExtras;
+  uint32_t _nChildren;
+
+ private:
+  enum Kind : uint8_t { kOnHeap, kInStorage };
+
+  // Moves the children made with `new` onto `pending`, last first.
+  void takeChildren(std::vector<MergerNode*>& pending);
+  void releaseOwned();
+
+  Kind _nKind;
 };

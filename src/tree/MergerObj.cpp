@@ -1,11 +1,13 @@
 #include "tree/MergerObj.h"
 
-#include <iostream>
+#include <new>
 
-#include "app/Vocabulary.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
 #include "rules/MergerRule.h"
+#include "tree/MaskStorage.h"
+#include "tree/NodeExtras.h"
+#include "tree/TreeVocabulary.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 // Declared for the unit's diagnostics; nothing is written to it.
@@ -18,64 +20,105 @@ const VexUnicodeString gsVisuADD("ADD   ");
 const VexUnicodeString gsVisuKEEP("KEEP  ");
 const VexUnicodeString gsVisuIGNORE("IGNORE");
 
+// Millions of them are alive at once: keep an eye on the size.
+static_assert(sizeof(MergerObj) <= 56);
+
 MergerObj::MergerObj(MergerObj* parent, long line, const VexUnicodeString& type,
                      const VexUnicodeString& name, const VexUnicodeString& value, char ordered)
-    : MergerNode(parent, type, name, value), _nLine(line), _cActive('Y'), _cOrdered(ordered) {}
+    : MergerNode(parent, type, name, value), _cActive('Y'), _cOrdered(ordered), _nLine(line) {}
+
+MergerObj::MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text,
+                     char ordered)
+    : MergerNode(storage, parent, text), _cActive('Y'), _cOrdered(ordered), _nLine(line) {}
 
 MergerObj::~MergerObj() = default;
 
-void MergerObj::add(MergerNode* child) {
-  if (child) _lChildren.Append(child);
+void MergerObj::add(MergerNode* child) { MergerNode::add(child); }
+
+MergerObj* MergerObj::create(MaskStorage& storage, MergerObj* parent, long line,
+                             std::string_view type, std::string_view name, std::string_view value,
+                             char ordered) {
+  const uint8_t* text = packText(&storage, type, name, value);
+  return new (storage.allocateNode(sizeof(MergerObj)))
+      MergerObj(storage, parent, line, text, ordered);
 }
 
 MergerObj* MergerObj::createDummyNode(MergerObj* parent) {
+  if (parent && parent->inStorage()) {
+    return create(*MaskStorage::of(parent), parent, 0, {}, {}, {}, 'N');
+  }
   return new MergerObj(parent, 0, gsEMPTY, gsEMPTY, gsEMPTY, 'N');
 }
 
-MergerObj* MergerObj::clone(MergerObj* source, MergerObj* parent, int mode) {
-  if (!source) return nullptr;
-  MergerObj* copy =
-      new MergerObj(parent, source->_nLine, source->_sType, source->_sName, source->_sValue, 'N');
-  if (source->_pComments) copy->addComments(*source->_pComments);
-  copy->_cOrdered = source->_cOrdered;
-  if (mode == 99) {
-    copy->_cActive = 'N';
-    return copy;
+// One copy, alone, in `storage` (sharing the source's texts) or on the heap.
+MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage,
+                               int mode) {
+  MergerObj* copy;
+  if (storage) {
+    const uint8_t* text = source->_pText;
+    if (source->inStorage()) {
+      storage->retain(MaskStorage::of(source));
+    } else {
+      NodeText::Parts parts = source->text();
+      text = packText(storage, parts.type, parts.name, parts.value);
+    }
+    copy = new (storage->allocateNode(sizeof(MergerObj)))
+        MergerObj(*storage, parent, source->_nLine, text, source->_cOrdered);
+  } else {
+    NodeText::Parts parts = source->text();
+    copy = new MergerObj(parent, source->_nLine, VexUnicodeString(parts.type),
+                         VexUnicodeString(parts.name), VexUnicodeString(parts.value),
+                         source->_cOrdered);
   }
-  if (mode == 0) return copy;
-  int count = source->getChildCount();
-  for (int i = 1; i <= count; ++i) {
-    MergerObj* child = source->getChildObj(i);
-    if (child) clone(child, copy, mode);
+  if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
+  if (mode == 99) copy->_cActive = 'N';
+  if (mode == 0 || mode == 99) return copy;
+  for (size_t i = 0; i < source->_nChildren; ++i) {
+    if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
   }
   return copy;
 }
 
-MergerObj* MergerObj::find(const VexUnicodeString& type, const VexUnicodeString& name) const {
-  return static_cast<MergerObj*>(getNode(type, name));
+MergerObj* MergerObj::clone(MergerObj* source, MergerObj* parent, int mode) {
+  if (!source) return nullptr;
+  MaskStorage* storage = parent && parent->inStorage() ? MaskStorage::of(parent) : nullptr;
+  return copyNode(source, parent, storage, mode);
 }
 
+MergerObj* MergerObj::cloneRoot(MaskStorage& storage, MergerObj* source, int mode) {
+  return source ? copyNode(source, nullptr, &storage, mode) : nullptr;
+}
+
+MergerObj* MergerObj::find(const VexUnicodeString& type, const VexUnicodeString& name) const {
+  return findChild(type.str(), name.str());
+}
+
+// Each level is preceded by "/" once `out` has grown past `start`.
+void MergerObj::appendIdAfter(std::string& out, size_t start) const {
+  if (_pParent) getParentObj()->appendIdAfter(out, start);
+  NodeText::Parts text = this->text();
+  if (text.type == gsTYPE_MASK.str()) return;
+  if (out.size() > start) out += '/';
+  out.append(text.type).append("::").append(text.name);
+  if (!text.value.empty()) out.append("[").append(text.value).append("]");
+}
+
+void MergerObj::appendId(std::string& out) const { appendIdAfter(out, out.size()); }
+
 void MergerObj::getId(VexUnicodeString& id) const {
-  if (_pParent) getParentObj()->getId(id);
-  if (_sType == gsTYPE_MASK) return;
-  if (id.GetLengthInChar() > 0) id += gsVISU_SEP;
-  id += _sType;
-  id += gsTYPE_Separator;
-  id += _sName;
-  if (_sValue.GetLengthInChar() > 0) {
-    id += gsVALUE_Start;
-    id += _sValue;
-    id += gsVALUE_End;
-  }
+  std::string text = id.str();
+  appendIdAfter(text, 0);
+  id = VexUnicodeString(std::move(text));
 }
 
 void MergerObj::xpath(VexUnicodeString& path) const {
   if (_pParent) getParentObj()->getId(path);
-  if (_sType == gsTYPE_MASK) return;
-  if (path.GetLengthInChar() > 0) path += gsVISU_SEP;
-  path += _sType;
-  path += gsTYPE_Separator;
-  path += _sName;
+  NodeText::Parts text = this->text();
+  if (text.type == gsTYPE_MASK.str()) return;
+  std::string out = path.str();
+  if (!out.empty()) out += '/';
+  out.append(text.type).append("::").append(text.name);
+  path = VexUnicodeString(std::move(out));
 }
 
 void MergerObj::setLine(long line) {
@@ -84,108 +127,55 @@ void MergerObj::setLine(long line) {
   gTraceMain << "->" << line << "\n";
 }
 
-static void composeDecision(VexUnicodeString& text, const VexUnicodeString& action,
-                            const VexUnicodeString& origin, const VexUnicodeString& id) {
-  text = action;
-  text += " ";
-  text += origin;
-  text += " [";
-  text += id;
-  text += "]";
+DecisionRecord& MergerObj::record() {
+  NodeExtras& own = extras();
+  if (!own.record) own.record = std::make_unique<DecisionRecord>();
+  return *own.record;
+}
+
+const DecisionRecord* MergerObj::getRecord() const {
+  NodeExtras* own = extrasIfAny();
+  return own ? own->record.get() : nullptr;
 }
 
 void MergerObj::setRecommandation(const VexUnicodeString& action, const VexUnicodeString& origin,
                                   const VexUnicodeString& id) {
-  composeDecision(_sRecommandation, action, origin, id);
+  record().recommendation.set(action, origin, id);
 }
 
 void MergerObj::setAlternative(const VexUnicodeString& action, const VexUnicodeString& origin,
                                const VexUnicodeString& id) {
-  composeDecision(_sAlternative, action, origin, id);
+  record().alternative.set(action, origin, id);
+}
+
+void MergerObj::setRecommandation(const VexUnicodeString* action, const VexUnicodeString* origin,
+                                  const MergerObj* node) {
+  record().recommendation.set(action, origin, node);
+}
+
+void MergerObj::setAlternative(const VexUnicodeString* action, const VexUnicodeString* origin,
+                               const MergerObj* node) {
+  record().alternative.set(action, origin, node);
 }
 
 void MergerObj::setChoice(const int& choice, const MergerRule* rule) {
-  _sChoice = choice == 2 ? "ALTERNATIVE" : "RECOMMENDATION";
-  if (rule) {
-    VexUnicodeString number;
-    number.BuildFromNum(rule->getNumber(), "%d");
-    _sChoice += " [rule #";
-    _sChoice += number;
-    _sChoice += "]";
-  } else {
-    _sChoice += " [no rule matched]";
-  }
+  record().setChoice(choice, rule ? rule->getNumber() : DecisionRecord::kNoRule);
 }
 
-int MergerObj::compareNode(MergerObj* a, MergerObj* b) {
-  if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
-  int r = MergerNode::compareNode(a, b, 0);
-  if (r != 0) return r;
-  return a->_sValue == b->_sValue ? 0 : 99;
+VexUnicodeString MergerObj::getRecommandation() const {
+  std::string text;
+  if (const DecisionRecord* own = getRecord()) own->recommendation.appendTo(text);
+  return VexUnicodeString(std::move(text));
 }
 
-void MergerObj::sort(int byNumber) {
-  int count = getChildCount();
-  if (count == 0) return;
-  _lChildren.QuickSort(byNumber && _cOrdered == 'Y' ? sortObjectByNumber : sortObject);
-  for (int i = 1; i <= count; ++i) {
-    MergerObj* child = getChildObj(i);
-    if (child) child->sort(byNumber);
-  }
+VexUnicodeString MergerObj::getAlternative() const {
+  std::string text;
+  if (const DecisionRecord* own = getRecord()) own->alternative.appendTo(text);
+  return VexUnicodeString(std::move(text));
 }
 
-// Null entries sort after every node.
-static int compareNulls(const MergerObj* a, const MergerObj* b) {
-  if (!a) return b ? 1 : 0;
-  return -1;
-}
-
-int MergerObj::sortObject(const void* pa, const void* pb) {
-  auto a = static_cast<const MergerObj*>(pa);
-  auto b = static_cast<const MergerObj*>(pb);
-  if (!a || !b) return compareNulls(a, b);
-  int r = a->_sType.Compare(b->_sType);
-  return r != 0 ? r : a->_sName.Compare(b->_sName);
-}
-
-int MergerObj::sortObjectByNumber(const void* pa, const void* pb) {
-  auto a = static_cast<const MergerObj*>(pa);
-  auto b = static_cast<const MergerObj*>(pb);
-  if (!a || !b) return compareNulls(a, b);
-  if (a->_nLine != b->_nLine) return a->_nLine > b->_nLine ? 1 : -1;
-  return sortObject(pa, pb);
-}
-
-void MergerObj::dump(const VexUnicodeString& parentPath, int) const {
-  dumpTo(std::cout, parentPath);
-}
-
-void MergerObj::dump(TamLunFileOut& out, const VexUnicodeString& parentPath, int) const {
-  dumpTo(out.stream(), parentPath);
-}
-
-void MergerObj::dumpTo(std::ostream& out, const VexUnicodeString& parentPath) const {
-  VexUnicodeString path;
-  if (_sType != gsTYPE_MASK) {
-    path = parentPath;
-    if (path.GetLengthInChar() > 0) {
-      if (_sType == gsTYPE_ACI) {
-        path += gsVISU_SEP;
-        path += gsPROP_ACCESS;
-      } else if (_sType == gsTYPE_VALUE) {
-        path += gsVISU_SEP;
-        path += gsPROP_VALUE;
-      }
-      path += gsVISU_SEP;
-    }
-    path += _sName;
-    out << "#" << _nLine << ": " << (_cActive == 'N' ? " {N}" : "    ") << path;
-    if (_sValue.GetLengthInChar() > 0) out << "[" << _sValue << "]";
-    out << "\n";
-  }
-  int count = getChildCount();
-  for (int i = 1; i <= count; ++i) {
-    MergerObj* child = getChildObj(i);
-    if (child) child->dumpTo(out, path);
-  }
+VexUnicodeString MergerObj::getChoice() const {
+  std::string text;
+  if (const DecisionRecord* own = getRecord()) own->appendChoiceTo(text);
+  return VexUnicodeString(std::move(text));
 }

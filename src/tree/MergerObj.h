@@ -1,6 +1,10 @@
 #pragma once
 
+#include <iosfwd>
+#include <string>
+
 #include "framework/TamLunFileOut.h"
+#include "tree/DecisionRecord.h"
 #include "tree/MergerNode.h"
 
 class MergerRule;
@@ -28,18 +32,31 @@ class MergerObj : public MergerNode {
 
   void add(MergerNode* child) override;
 
+  // A node carved from `storage` under `parent` (a node of that storage, or
+  // null for a root), active, with no annotations.
+  static MergerObj* create(MaskStorage& storage, MergerObj* parent, long line,
+                           std::string_view type, std::string_view name, std::string_view value,
+                           char ordered);
   // An empty node under `parent` (a root when null), standing for no line.
   static MergerObj* createDummyNode(MergerObj* parent);
   // Copies `source` under `parent` (which takes ownership). Mode 0 copies the
   // node alone, 99 the node alone and inactive, any other mode the whole
   // subtree. A copy never takes the source's annotations or active flag.
+  // Under a node of a storage the copy is carved from that storage and
+  // shares the source's texts.
   static MergerObj* clone(MergerObj* source, MergerObj* parent, int mode);
+  // The same for a copy that starts a tree of `storage`.
+  static MergerObj* cloneRoot(MaskStorage& storage, MergerObj* source, int mode);
 
   // The first direct child with this type and name, or null.
   MergerObj* find(const VexUnicodeString& type, const VexUnicodeString& name) const;
+  MergerObj* findChild(std::string_view type, std::string_view name) const {
+    return static_cast<MergerObj*>(MergerNode::findChild(type, name));
+  }
   // Appends the identifier: the levels below the mask, each "type::name"
   // with "[value]" when it has one, joined by "/".
   void getId(VexUnicodeString& id) const;
+  void appendId(std::string& out) const;
   // As getId, but without this node's own value.
   void xpath(VexUnicodeString& path) const;
 
@@ -49,9 +66,17 @@ class MergerObj : public MergerNode {
                          const VexUnicodeString& id);
   void setAlternative(const VexUnicodeString& action, const VexUnicodeString& origin,
                       const VexUnicodeString& id);
+  // The same with the identifier of `node`, composed only when the record is
+  // read. The words must outlive the record (the merge's own words do).
+  void setRecommandation(const VexUnicodeString* action, const VexUnicodeString* origin,
+                         const MergerObj* node);
+  void setAlternative(const VexUnicodeString* action, const VexUnicodeString* origin,
+                      const MergerObj* node);
   // Records which option was taken (2 the alternative, anything else the
   // recommendation) and the rule that decided, when one did.
   void setChoice(const int& choice, const MergerRule* rule);
+  // The record of the question this node settled, or null.
+  const DecisionRecord* getRecord() const;
 
   // 0 same type, name and value; 99 same type and name, another value;
   // otherwise -1 or 1 by type, then name (a null node first).
@@ -79,17 +104,20 @@ class MergerObj : public MergerNode {
   bool isOrdered() const { return _cOrdered == 'Y'; }
   MergerObj* getParentObj() const { return static_cast<MergerObj*>(_pParent); }
   MergerObj* getChildObj(int i) const { return static_cast<MergerObj*>(getChild(i)); }
-  const VexUnicodeString& getRecommandation() const { return _sRecommandation; }
-  const VexUnicodeString& getAlternative() const { return _sAlternative; }
-  const VexUnicodeString& getChoice() const { return _sChoice; }
+  MergerObj* childAt(size_t i) const { return static_cast<MergerObj*>(_pChildren[i]); }
+  VexUnicodeString getRecommandation() const;
+  VexUnicodeString getAlternative() const;
+  VexUnicodeString getChoice() const;
 
  private:
-  void dumpTo(std::ostream& out, const VexUnicodeString& parentPath) const;
+  MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text, char ordered);
+  static MergerObj* copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage, int mode);
+  void appendIdAfter(std::string& out, size_t start) const;
+  DecisionRecord& record();
+  void sortChildren(bool byNumber);
+  void dumpTo(std::ostream& out, const std::string& parentPath) const;
 
-  long _nLine;
   char _cActive;
   char _cOrdered;
-  VexUnicodeString _sAlternative;
-  VexUnicodeString _sRecommandation;
-  VexUnicodeString _sChoice;
+  long _nLine;
 };

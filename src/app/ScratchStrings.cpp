@@ -1,0 +1,4 @@
+#include "app/ScratchStrings.h"
+
+VexUnicodeString aLine;
+VexUnicodeString gWord;

@@ -1,0 +1,96 @@
+#include "tree/MaskStorage.h"
+
+#include <sys/mman.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <new>
+
+#include "tree/MergerNode.h"
+#include "tree/NodeExtras.h"
+
+std::shared_ptr<MaskStorage> MaskStorage::create() {
+  return std::shared_ptr<MaskStorage>(new MaskStorage());
+}
+
+MaskStorage::~MaskStorage() {
+  for (MergerNode* node : _adopted) delete node;
+  _extras.clear();
+  for (void* large : _large) std::free(large);
+  for (void* block : _blocks) std::free(block);
+}
+
+void MaskStorage::newBlock(Cursor& cursor) {
+  void* block = std::aligned_alloc(kBlockSize, kBlockSize);
+  if (!block) throw std::bad_alloc();
+  // Huge pages where the system offers them: a tree of millions of nodes
+  // then costs hundreds of page faults instead of hundreds of thousands.
+  madvise(block, kBlockSize, MADV_HUGEPAGE);
+  _blocks.push_back(block);
+  new (block) BlockHeader{this};
+  cursor.next = static_cast<char*>(block) + sizeof(BlockHeader);
+  cursor.end = static_cast<char*>(block) + kBlockSize;
+}
+
+char* MaskStorage::carve(Cursor& cursor, size_t size, size_t alignment) {
+  auto at = reinterpret_cast<uintptr_t>(cursor.next);
+  at = (at + alignment - 1) & ~(alignment - 1);
+  if (!cursor.next || size > static_cast<size_t>(reinterpret_cast<uintptr_t>(cursor.end) - at)) {
+    newBlock(cursor);
+    at = (reinterpret_cast<uintptr_t>(cursor.next) + alignment - 1) & ~(alignment - 1);
+  }
+  cursor.next = reinterpret_cast<char*>(at + size);
+  return reinterpret_cast<char*>(at);
+}
+
+void* MaskStorage::allocateLarge(size_t size) {
+  void* memory = std::malloc(size);
+  if (!memory) throw std::bad_alloc();
+  _large.insert(memory);
+  return memory;
+}
+
+void* MaskStorage::allocateNode(size_t size) { return carve(_nodes, size, alignof(void*)); }
+
+uint8_t* MaskStorage::allocateBytes(size_t size) {
+  if (size > kLargeSize) return static_cast<uint8_t*>(allocateLarge(size));
+  return reinterpret_cast<uint8_t*>(carve(_bytes, size, 1));
+}
+
+// Children lists grow by doubling, so their capacities are powers of two:
+// one free list per power recycles the lists that growth leaves behind.
+MergerNode** MaskStorage::allocateChildren(size_t capacity) {
+  size_t bytes = capacity * sizeof(MergerNode*);
+  if (bytes > kLargeSize) return static_cast<MergerNode**>(allocateLarge(bytes));
+  unsigned sizeClass = static_cast<unsigned>(std::countr_zero(std::bit_ceil(capacity)));
+  if (MergerNode** items = _freeChildren[sizeClass]) {
+    _freeChildren[sizeClass] = reinterpret_cast<MergerNode**>(items[0]);
+    return items;
+  }
+  return reinterpret_cast<MergerNode**>(carve(_nodes, bytes, alignof(MergerNode*)));
+}
+
+void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {
+  if (!items) return;
+  if (capacity * sizeof(MergerNode*) > kLargeSize) {
+    _large.erase(items);
+    std::free(items);
+    return;
+  }
+  unsigned sizeClass = static_cast<unsigned>(std::countr_zero(std::bit_ceil(capacity)));
+  items[0] = reinterpret_cast<MergerNode*>(_freeChildren[sizeClass]);
+  _freeChildren[sizeClass] = items;
+}
+
+NodeExtras* MaskStorage::newExtras() { return &_extras.emplace_back(); }
+
+void MaskStorage::retain(MaskStorage* source) {
+  if (!source || source == this) return;
+  for (const auto& held : _retained) {
+    if (held.get() == source) return;
+  }
+  _retained.push_back(source->shared_from_this());
+}
+
+void MaskStorage::adopt(MergerNode* node) { _adopted.push_back(node); }

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+class MergerNode;
+struct NodeExtras;
+
+// The memory of one tree: its nodes, their packed texts, their children
+// lists and their rarely used parts (comments, decision records). Millions
+// of nodes are not millions of allocations: nodes are carved from large
+// blocks, and the whole tree goes at once when the storage is released.
+// Nodes carved here are never destroyed one by one.
+//
+// A clone shares the packed text of its source; the storage of the clone
+// then keeps the storage of the source alive, so that no text outlives the
+// bytes it points to.
+class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
+ public:
+  static std::shared_ptr<MaskStorage> create();
+  ~MaskStorage();
+  MaskStorage(const MaskStorage&) = delete;
+  MaskStorage& operator=(const MaskStorage&) = delete;
+
+  // The storage that `node` (a node carved from a storage) belongs to.
+  static MaskStorage* of(const void* node) {
+    auto block = reinterpret_cast<uintptr_t>(node) & ~(kBlockSize - 1);
+    return reinterpret_cast<const BlockHeader*>(block)->owner;
+  }
+
+  // Room for one node, aligned for any node type.
+  void* allocateNode(size_t size);
+  // Room for a packed text; any size.
+  uint8_t* allocateBytes(size_t size);
+  // A children list able to hold `capacity` entries, and its return once a
+  // longer one replaced it (it is then reused for another node).
+  MergerNode** allocateChildren(size_t capacity);
+  void releaseChildren(MergerNode** items, size_t capacity);
+  // Empty extras, destroyed with the storage.
+  NodeExtras* newExtras();
+  // Keeps `source` alive as long as this storage: a node here shares texts
+  // of a node there.
+  void retain(MaskStorage* source);
+  // Takes ownership of a node made with `new` and attached to a node here.
+  void adopt(MergerNode* node);
+
+ private:
+  static constexpr size_t kBlockSize = size_t{2} << 20;
+  // Larger requests get an allocation of their own.
+  static constexpr size_t kLargeSize = size_t{64} << 10;
+  // Children lists of up to kLargeSize bytes are recycled by capacity.
+  static constexpr unsigned kRecycledClasses = 14;
+  static_assert((size_t{1} << (kRecycledClasses - 1)) * sizeof(void*) == kLargeSize);
+
+  struct BlockHeader {
+    MaskStorage* owner;
+  };
+  // A run of free bytes in the current block of one kind.
+  struct Cursor {
+    char* next = nullptr;
+    char* end = nullptr;
+  };
+
+  MaskStorage() = default;
+  char* carve(Cursor& cursor, size_t size, size_t alignment);
+  void newBlock(Cursor& cursor);
+  void* allocateLarge(size_t size);
+
+  std::vector<void*> _blocks;
+  std::unordered_set<void*> _large;
+  Cursor _nodes;  // nodes and children lists, aligned
+  Cursor _bytes;  // packed texts, unaligned
+  MergerNode** _freeChildren[kRecycledClasses] = {};
+  std::deque<NodeExtras> _extras;
+  std::vector<std::shared_ptr<MaskStorage>> _retained;
+  std::vector<MergerNode*> _adopted;
+};

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <memory>
+
+#include "framework/VexListValVexUnicodeString.h"
+#include "tree/DecisionRecord.h"
+
+// The parts of a node that few nodes have, kept out of the node itself:
+// its comment lines and, on a node of the merged tree, the record of the
+// question it was created by.
+struct NodeExtras {
+  std::unique_ptr<VexListValVexUnicodeString> comments;
+  std::unique_ptr<DecisionRecord> record;
+};
