@@ -77,11 +77,13 @@ if [[ ! -f $gen ]]; then
   exit 1
 fi
 
-# One case per line, "<seed> <scale>". The largest first, so that it does
-# not run alone at the end.
+# One case per line, "<seed> <scale> [--given-only]". The largest first, so
+# that it does not run alone at the end.
 cases=()
-[[ $big_scale == 0 ]] || cases+=("1 $big_scale --given-only")
 IFS=, read -r -a scale_list <<<"$scales"
+if [[ $big_scale != 0 && " ${scale_list[*]} " != *" $big_scale "* ]]; then
+  cases+=("1 $big_scale --given-only")
+fi
 for seed in $(seq "$seeds"); do
   for scale in "${scale_list[@]}"; do
     cases+=("$seed $scale")

@@ -18,10 +18,10 @@
 #   read + write   tool ref.msk ref.msk ref.msk out.msk -reorder
 #   git merge-file git merge-file -p custo.msk ref.msk new.msk
 #                  (its exit status is the number of conflicts: not a failure)
-# Each of --runs rounds (default 3) runs every command twice in turn: once
-# under `/usr/bin/time -v` for the peak RSS (which also warms the page cache
-# for the next run), then once under hyperfine for the wall time. The table
-# gives the median of the rounds for each.
+# Each of --runs rounds (default 3, or BENCH_RUNS) runs every command twice
+# in turn: once under `/usr/bin/time -v` for the peak RSS (which also warms
+# the page cache for the next run), then once under hyperfine for the wall
+# time. The table gives the median of the rounds for each.
 #
 # GEN_MASKS names the generator (default: ../shared/bench/gen_masks.py
 # beside this repository).
