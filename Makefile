@@ -27,7 +27,11 @@ demo:
 	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
 	@./examples/run-demo.sh build/release/QELPeopleMaskMerger build/demo
 
-bench: build
+# The tool against git merge-file on generated masks (a few minutes);
+# MERGER_BIN=<path> measures another binary.
+bench:
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
 	./bench/run-bench.sh build/release
 
 format:
