@@ -56,12 +56,9 @@ int finish(int status) {
 
 // Reads the three input files, merges them and writes the results.
 int mergeFiles(const Arguments& args) {
-  MergerFile ref(1);
-  if (int status = ref.read(args.files[0])) return finish(status);
-  MergerFile neu(1);
-  if (int status = neu.read(args.files[1])) return finish(status);
-  MergerFile custo(1);
-  if (int status = custo.read(args.files[2])) return finish(status);
+  MergerFile ref(1), neu(1), custo(1);
+  MergerFile* const inputs[] = {&ref, &neu, &custo};
+  if (int status = MergerFile::readAll(args.files, inputs, 3)) return finish(status);
   MergerFile result(1);
   result.setSeparator(custo.getSeparator());
 

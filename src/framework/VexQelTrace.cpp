@@ -29,6 +29,12 @@ bool VexQelTrace::IsListed(const std::string& list, const std::string& name) {
 VexQelTrace::VexQelTrace(const char* name, const char*, const char*, int, VexTraMode) {
   const char* list = std::getenv("VEX_TRACE");
   _active = list != nullptr && name != nullptr && IsListed(list, name);
+  if (_active) ++activeCount();
+}
+
+int& VexQelTrace::activeCount() {
+  static int count = 0;
+  return count;
 }
 
 void VexQelTrace::write(int n) { std::cout << n; }

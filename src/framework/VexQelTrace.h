@@ -31,6 +31,9 @@ class VexQelTrace {
   // Whether a channel of this name is switched on by `list` (the value of
   // VEX_TRACE); exposed for tests.
   static bool IsListed(const std::string& list, const std::string& name);
+  // Whether any channel of the program is on: work that would reorder trace
+  // lines (reading files side by side) is done only when none is.
+  static bool AnyActive() { return activeCount() > 0; }
 
  private:
   static void write(int n);
@@ -39,6 +42,8 @@ class VexQelTrace {
   static void write(const void* address);
   static void write(const VexUnicodeString& text);
   static void write(std::string_view text);
+
+  static int& activeCount();
 
   bool _active;
 };

@@ -68,6 +68,15 @@ int MergerFile::openFile(const VexUnicodeString& name, TamLunFileIn& file) {
   return 0;
 }
 
+bool MergerFile::openQuietly(const VexUnicodeString& name, TamLunFileIn& file) {
+  if (name.GetLengthInChar() < 1) return false;
+  if (access(name.ConvertToChar(), F_OK) != 0 || access(name.ConvertToChar(), R_OK) != 0) {
+    return false;
+  }
+  file.open(name.ConvertToChar());
+  return file.good();
+}
+
 MergerObj* MergerFile::getMask(std::string_view name) const {
   if (name.empty()) return _pDefault;
   auto found = _masksByName.find(name);

@@ -34,10 +34,17 @@ class MergerFile {
   // Checks and opens an input file: 0, or the code of the error already
   // reported (1 no name, 2 missing, 3 unreadable, 4 cannot be opened).
   static int openFile(const VexUnicodeString& name, TamLunFileIn& file);
+  // The same checks without any report: whether `openFile` would succeed.
+  static bool openQuietly(const VexUnicodeString& name, TamLunFileIn& file);
 
   // Reads a whole mask file into the tree (adding to what is there) and
   // sorts it by type and name. 0, or 1 when the file could not be opened.
   int read(const VexUnicodeString& name);
+  // Reads `count` files into `files`, in order, as `read` would one after
+  // the other, and stops at the first that cannot be read: its status is
+  // returned. When no trace channel is on, the files are read side by side,
+  // and what each reading prints comes out in the order of the files.
+  static int readAll(const VexUnicodeString* names, MergerFile* const* files, int count);
   // Reads the lines of `bytes` (a whole file) into the tree, without the
   // messages that open and close `read`, and without sorting.
   void parse(std::string bytes);
@@ -94,6 +101,8 @@ class MergerFile {
   // The text being written, handed to the file in large pieces.
   class Output;
 
+  // What `read` prints once the lines are read.
+  void reportLineCount();
   // One line, from its first byte to its end (line feed excluded).
   void handleLine(char* begin, char* end);
   void addMask(LineCursor& fields);

@@ -46,17 +46,7 @@ int MergerFile::read(const VexUnicodeString& name) {
   std::cout.flush();
 
   parse(file.takeContent());
-
-  if (gTraceMain.IsActive()) {
-    gTraceMain << "> INFO: Read " << _nLines << " lines"
-               << "\n";
-    gTraceMain << "> INFO: Separator is [" << _sSeparator << "]"
-               << "\n";
-  } else {
-    std::cout << "> INFO: Read " << _nLines << " lines"
-              << "\n";
-    std::cout.flush();
-  }
+  reportLineCount();
   file.close();
   sort(0);
 
@@ -67,6 +57,19 @@ int MergerFile::read(const VexUnicodeString& name) {
     std::cout.flush();
   }
   return 0;
+}
+
+void MergerFile::reportLineCount() {
+  if (gTraceMain.IsActive()) {
+    gTraceMain << "> INFO: Read " << _nLines << " lines"
+               << "\n";
+    gTraceMain << "> INFO: Separator is [" << _sSeparator << "]"
+               << "\n";
+  } else {
+    std::cout << "> INFO: Read " << _nLines << " lines"
+              << "\n";
+    std::cout.flush();
+  }
 }
 
 // The lines are the pieces between line feeds; a final line feed does not
@@ -203,21 +206,28 @@ void MergerFile::addAttr(LineCursor& fields) {
   MergerObj* attr = newNode(findEntity(mask, entityName), gsTYPE_ATTR.str(), name, {});
   makeCurrent(attr);
 
-  auto property = [&](const VexUnicodeString& property, std::string_view value) {
-    newNode(attr, gsTYPE_PROP.str(), property.str(), value);
-  };
   auto flag = [&]() {
     std::string_view field = next(fields);
     LineCursor::toUpper(field);
     return isNull(field) ? gsNO.str() : field;
   };
-  property(gsPROP_MAND, flag());
-  property(gsPROP_ALIAS, next(fields));
-  property(gsPROP_GROUP, next(fields));
-  property(gsPROP_ORDER, next(fields));
+  std::string_view required = flag();
+  std::string_view alias = next(fields);
+  std::string_view group = next(fields);
+  std::string_view order = next(fields);
   next(fields);  // a field that is not used
-  property(gsPROP_AUTH, flag());
-  property(gsPROP_DEFVAL, next(fields));
+  std::string_view auth = flag();
+  std::string_view defval = next(fields);
+  // The six properties, made in the order the tree is sorted in (they all
+  // stand for this one line, and their names differ): the sort that
+  // follows the reading then finds them in place.
+  attr->reserveChildren(8);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_ALIAS.str(), alias);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_AUTH.str(), auth);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_DEFVAL.str(), defval);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_GROUP.str(), group);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_ORDER.str(), order);
+  newNode(attr, gsTYPE_PROP.str(), gsPROP_MAND.str(), required);
   attachComments(attr);
 }
 

@@ -12,6 +12,7 @@ bool MergeCursor::next() {
   if (_parent && _position >= 0 && _position < _count) {
     ++_position;
     _current = _parent->childAt(static_cast<size_t>(_position) - 1);
+    if (_current) _text = _current->text();
     return true;
   }
   _current = nullptr;

@@ -12,6 +12,9 @@ class MergeCursor {
 
   MergerObj* parent() const { return _parent; }
   MergerObj* current() const { return _current; }
+  // The texts of the current child, taken out once per child; null when
+  // there is none.
+  const NodeText::Parts* text() const { return _current ? &_text : nullptr; }
   int position() const { return _position; }
 
   // Takes the next child; false (and no current child) when the list has
@@ -26,6 +29,7 @@ class MergeCursor {
   int& _position;
   int _count;
   MergerObj* _current;
+  NodeText::Parts _text;
   VexUnicodeString _id;
   bool _idKnown;
 };

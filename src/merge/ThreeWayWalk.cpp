@@ -281,7 +281,7 @@ int ThreeWayWalk::compare(int number, MergeCursor& a, MergeCursor& b) {
       "  2) Comparing DEFAUT[N] / CUSTO[N]    = ",
       "  3) Comparing DEFAUT[N+1] / CUSTO[N]    = ",
   };
-  int result = MergerObj::compareNode(a.current(), b.current());
+  int result = MergerObj::compareTexts(a.text(), b.text());
   gTraceMain << kLabels[number] << result << "\n";
   return result;
 }

@@ -32,7 +32,8 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
     return reinterpret_cast<const BlockHeader*>(block)->owner;
   }
 
-  // Room for one node, aligned for any node type.
+  // Room for one node (and whatever follows it), aligned for a node; at most
+  // a small fraction of a block.
   void* allocateNode(size_t size);
   // Room for a packed text; any size.
   uint8_t* allocateBytes(size_t size);

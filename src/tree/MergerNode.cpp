@@ -12,19 +12,6 @@
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-namespace {
-
-// The capacity of a children list of `count` entries.
-size_t capacityFor(size_t count) { return count == 0 ? 0 : std::bit_ceil(count); }
-
-// Byte order over the whole text, normalised to -1, 0 or 1.
-int compareBytes(std::string_view a, std::string_view b) {
-  int r = a.compare(b);
-  return r < 0 ? -1 : r > 0 ? 1 : 0;
-}
-
-}  // namespace
-
 const uint8_t* MergerNode::packText(MaskStorage* storage, std::string_view type,
                                     std::string_view name, std::string_view value) {
   size_t size = NodeText::encodedSize(type, name, value);
@@ -44,7 +31,8 @@ MergerNode::MergerNode(MergerNode* parent, const VexUnicodeString& type,
       _pText(packText(nullptr, type.str(), name.str(), value.str())),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kOnHeap) {
+      _nKind(kOnHeap),
+      _nCapacityLog(kNoList) {
   if (parent) parent->add(this);
 }
 
@@ -54,7 +42,8 @@ MergerNode::MergerNode(MaskStorage&, MergerNode* parent, const uint8_t* text)
       _pText(text),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kInStorage) {
+      _nKind(kInStorage),
+      _nCapacityLog(kNoList) {
   if (parent) parent->appendChild(this);
 }
 
@@ -103,27 +92,29 @@ void MergerNode::add(MergerNode* child) {
 void MergerNode::appendChild(MergerNode* child) {
   size_t count = _nChildren;
   if (count == UINT32_MAX) throw std::bad_alloc();
-  size_t capacity = capacityFor(count);
-  if (count == capacity) {
-    size_t grown = capacity == 0 ? 1 : capacity * 2;
-    MergerNode** items;
-    if (inStorage()) {
-      MaskStorage* storage = MaskStorage::of(this);
-      items = storage->allocateChildren(grown);
-      if (count) std::memcpy(items, _pChildren, count * sizeof(MergerNode*));
-      storage->releaseChildren(_pChildren, capacity);
-    } else {
-      items = static_cast<MergerNode**>(std::realloc(_pChildren, grown * sizeof(MergerNode*)));
-      if (!items) throw std::bad_alloc();
-    }
-    _pChildren = items;
-  }
+  if (count == childCapacity()) growChildren(count == 0 ? 1 : count * 2);
   _pChildren[count] = child;
   _nChildren = static_cast<uint32_t>(count + 1);
 }
 
-void MergerNode::reorderChildren(const std::vector<MergerNode*>& order) {
-  std::copy(order.begin(), order.end(), _pChildren);
+void MergerNode::reserveChildren(size_t count) {
+  if (count > childCapacity()) growChildren(std::bit_ceil(count));
+}
+
+void MergerNode::growChildren(size_t capacity) {
+  size_t old = childCapacity();
+  MergerNode** items;
+  if (inStorage()) {
+    MaskStorage* storage = MaskStorage::of(this);
+    items = storage->allocateChildren(capacity);
+    if (_nChildren) std::memcpy(items, _pChildren, _nChildren * sizeof(MergerNode*));
+    storage->releaseChildren(_pChildren, old);
+  } else {
+    items = static_cast<MergerNode**>(std::realloc(_pChildren, capacity * sizeof(MergerNode*)));
+    if (!items) throw std::bad_alloc();
+  }
+  _pChildren = items;
+  _nCapacityLog = static_cast<uint8_t>(std::countr_zero(capacity));
 }
 
 int MergerNode::getChildCount() const {
@@ -174,12 +165,12 @@ VexListValVexUnicodeString* MergerNode::getComments() const {
 int MergerNode::compareNode(const MergerNode* a, const MergerNode* b, int wildcard) {
   if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
   NodeText::Parts ta = a->text(), tb = b->text();
-  int r = compareBytes(ta.type, tb.type);
+  int r = NodeText::compareBytes(ta.type, tb.type);
   if (r != 0) return r;
   if (wildcard && !ta.name.empty() && ta.name[0] == '*') {
     r = 0;
   } else {
-    r = compareBytes(ta.name, tb.name);
+    r = NodeText::compareBytes(ta.name, tb.name);
   }
   if (wildcard && gTraceMain.IsActive()) {
     gTraceMain << "compare(" << ta.name << "," << tb.name << ") = " << r << "\n";

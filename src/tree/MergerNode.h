@@ -79,8 +79,8 @@ class MergerNode {
   MergerNode(MaskStorage& storage, MergerNode* parent, const uint8_t* text);
 
   void appendChild(MergerNode* child);
-  // Replaces the children, in a new order (same nodes, same count).
-  void reorderChildren(const std::vector<MergerNode*>& order);
+  // Makes room for `count` children before the first is appended.
+  void reserveChildren(size_t count);
   // The extras of this node, made on first use.
   NodeExtras& extras();
   NodeExtras* extrasIfAny() const { return _pExtras; }
@@ -89,7 +89,7 @@ class MergerNode {
                                  std::string_view value);
 
   MergerNode* _pParent;
-  MergerNode** _pChildren;  // capacity: the count rounded up to a power of two
+  MergerNode** _pChildren;
   const uint8_t* _pText;
   NodeExtras* _pExtras;
   uint32_t _nChildren;
@@ -100,6 +100,11 @@ class MergerNode {
   // Moves the children made with `new` onto `pending`, last first.
   void takeChildren(std::vector<MergerNode*>& pending);
   void releaseOwned();
+  size_t childCapacity() const { return _nCapacityLog == kNoList ? 0 : size_t{1} << _nCapacityLog; }
+  void growChildren(size_t capacity);
 
+  static constexpr uint8_t kNoList = 0xff;
   Kind _nKind;
+  // The capacity of the children list, a power of two (its exponent).
+  uint8_t _nCapacityLog;
 };

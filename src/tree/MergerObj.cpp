@@ -35,12 +35,22 @@ MergerObj::~MergerObj() = default;
 
 void MergerObj::add(MergerNode* child) { MergerNode::add(child); }
 
+// The text goes right behind the node, so that reading a node's name costs
+// no second trip to memory; only a very long text is kept apart.
 MergerObj* MergerObj::create(MaskStorage& storage, MergerObj* parent, long line,
                              std::string_view type, std::string_view name, std::string_view value,
                              char ordered) {
-  const uint8_t* text = packText(&storage, type, name, value);
-  return new (storage.allocateNode(sizeof(MergerObj)))
-      MergerObj(storage, parent, line, text, ordered);
+  constexpr size_t kInlineText = 4096;
+  size_t textSize = NodeText::encodedSize(type, name, value);
+  if (textSize > kInlineText) {
+    const uint8_t* text = packText(&storage, type, name, value);
+    return new (storage.allocateNode(sizeof(MergerObj)))
+        MergerObj(storage, parent, line, text, ordered);
+  }
+  auto memory = static_cast<char*>(storage.allocateNode(sizeof(MergerObj) + textSize));
+  auto text = reinterpret_cast<uint8_t*>(memory + sizeof(MergerObj));
+  NodeText::encode(text, type, name, value);
+  return new (memory) MergerObj(storage, parent, line, text, ordered);
 }
 
 MergerObj* MergerObj::createDummyNode(MergerObj* parent) {
@@ -71,8 +81,13 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
                          source->_cOrdered);
   }
   if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
-  if (mode == 99) copy->_cActive = 'N';
-  if (mode == 0 || mode == 99) return copy;
+  if (mode == 99) {
+    copy->_cActive = 'N';
+    return copy;
+  }
+  // A kept node gets about as many children as its source has.
+  copy->reserveChildren(source->_nChildren);
+  if (mode == 0) return copy;
   for (size_t i = 0; i < source->_nChildren; ++i) {
     if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
   }

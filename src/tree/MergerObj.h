@@ -81,6 +81,8 @@ class MergerObj : public MergerNode {
   // 0 same type, name and value; 99 same type and name, another value;
   // otherwise -1 or 1 by type, then name (a null node first).
   static int compareNode(MergerObj* a, MergerObj* b);
+  // The same on texts already taken out of the nodes (null: no node).
+  static int compareTexts(const NodeText::Parts* a, const NodeText::Parts* b);
   // Sorts the children of this node and of every descendant by type, then
   // name; with `byNumber` set, the children of an ordered node by line.
   void sort(int byNumber);
@@ -105,6 +107,7 @@ class MergerObj : public MergerNode {
   MergerObj* getParentObj() const { return static_cast<MergerObj*>(_pParent); }
   MergerObj* getChildObj(int i) const { return static_cast<MergerObj*>(getChild(i)); }
   MergerObj* childAt(size_t i) const { return static_cast<MergerObj*>(_pChildren[i]); }
+  using MergerNode::reserveChildren;
   VexUnicodeString getRecommandation() const;
   VexUnicodeString getAlternative() const;
   VexUnicodeString getChoice() const;

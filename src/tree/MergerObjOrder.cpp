@@ -7,16 +7,12 @@ namespace {
 
 // What the orderings look at, taken out of each child once per sort.
 struct SortKey {
+  uint64_t prefix;
   std::string_view type;
   std::string_view name;
   long line;
   MergerNode* node;
 };
-
-int compareBytes(std::string_view a, std::string_view b) {
-  int r = a.compare(b);
-  return r < 0 ? -1 : r > 0 ? 1 : 0;
-}
 
 // Null entries sort after every node.
 int compareNulls(const void* a, const void* b) {
@@ -26,8 +22,9 @@ int compareNulls(const void* a, const void* b) {
 
 int byTypeAndName(const SortKey& a, const SortKey& b) {
   if (!a.node || !b.node) return compareNulls(a.node, b.node);
-  int r = compareBytes(a.type, b.type);
-  return r != 0 ? r : compareBytes(a.name, b.name);
+  if (a.prefix && b.prefix && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+  int r = NodeText::compareBytes(a.type, b.type);
+  return r != 0 ? r : NodeText::compareBytes(a.name, b.name);
 }
 
 int byLine(const SortKey& a, const SortKey& b) {
@@ -37,9 +34,10 @@ int byLine(const SortKey& a, const SortKey& b) {
 }
 
 SortKey keyOf(MergerNode* node) {
-  SortKey key{{}, {}, 0, node};
+  SortKey key{0, {}, {}, 0, node};
   if (node) {
     NodeText::Parts text = node->text();
+    key.prefix = NodeText::orderPrefix(text.type, text.name);
     key.type = text.type;
     key.name = text.name;
     key.line = static_cast<MergerObj*>(node)->getLine();
@@ -50,21 +48,21 @@ SortKey keyOf(MergerNode* node) {
 // Stable: equal keys keep their order. Most lists are short, and many are
 // sorted already (a tree is sorted once read and again before it is
 // written), so a sorted list costs one pass and a short one an insertion
-// sort, without any allocation.
+// sort, without any allocation. Returns whether the order changed.
 template <int (*compare)(const SortKey&, const SortKey&)>
-bool sortKeys(std::vector<SortKey>& keys) {
-  bool sorted = true;
-  for (size_t i = 1; i < keys.size() && sorted; ++i) sorted = compare(keys[i - 1], keys[i]) <= 0;
-  if (sorted) return false;
-  if (keys.size() <= 24) {
-    for (size_t i = 1; i < keys.size(); ++i) {
+bool sortKeys(SortKey* keys, size_t count) {
+  size_t i = 1;
+  while (i < count && compare(keys[i - 1], keys[i]) <= 0) ++i;
+  if (i >= count) return false;
+  if (count <= 32) {
+    for (; i < count; ++i) {
       SortKey key = keys[i];
       size_t j = i;
       for (; j > 0 && compare(key, keys[j - 1]) < 0; --j) keys[j] = keys[j - 1];
       keys[j] = key;
     }
   } else {
-    std::stable_sort(keys.begin(), keys.end(),
+    std::stable_sort(keys, keys + count,
                      [](const SortKey& a, const SortKey& b) { return compare(a, b) < 0; });
   }
   return true;
@@ -72,25 +70,35 @@ bool sortKeys(std::vector<SortKey>& keys) {
 
 }  // namespace
 
-int MergerObj::compareNode(MergerObj* a, MergerObj* b) {
+int MergerObj::compareTexts(const NodeText::Parts* a, const NodeText::Parts* b) {
   if (!a || !b) return a == b ? 0 : (a ? 1 : -1);
-  NodeText::Parts ta = a->text(), tb = b->text();
-  int r = compareBytes(ta.type, tb.type);
-  if (r == 0) r = compareBytes(ta.name, tb.name);
+  int r = NodeText::compareBytes(a->type, b->type);
+  if (r == 0) r = NodeText::compareBytes(a->name, b->name);
   if (r != 0) return r;
-  return ta.value == tb.value ? 0 : 99;
+  return a->value == b->value ? 0 : 99;
+}
+
+int MergerObj::compareNode(MergerObj* a, MergerObj* b) {
+  NodeText::Parts ta, tb;
+  if (a) ta = a->text();
+  if (b) tb = b->text();
+  return compareTexts(a ? &ta : nullptr, b ? &tb : nullptr);
 }
 
 void MergerObj::sortChildren(bool byNumber) {
-  // One list per thread: the files of a run may be read and sorted at once.
-  thread_local std::vector<SortKey> keys;
-  thread_local std::vector<MergerNode*> order;
-  keys.clear();
-  for (size_t i = 0; i < _nChildren; ++i) keys.push_back(keyOf(_pChildren[i]));
-  if (!(byNumber ? sortKeys<byLine>(keys) : sortKeys<byTypeAndName>(keys))) return;
-  order.clear();
-  for (const SortKey& key : keys) order.push_back(key.node);
-  reorderChildren(order);
+  // Short lists are sorted on the stack; a long one in a list of its
+  // thread's (the files of a run may be read and sorted at once).
+  SortKey onStack[32];
+  thread_local std::vector<SortKey> longList;
+  SortKey* keys = onStack;
+  if (_nChildren > 32) {
+    longList.resize(_nChildren);
+    keys = longList.data();
+  }
+  for (size_t i = 0; i < _nChildren; ++i) keys[i] = keyOf(_pChildren[i]);
+  if (!(byNumber ? sortKeys<byLine>(keys, _nChildren) : sortKeys<byTypeAndName>(keys, _nChildren)))
+    return;
+  for (size_t i = 0; i < _nChildren; ++i) _pChildren[i] = keys[i].node;
 }
 
 void MergerObj::sort(int byNumber) {

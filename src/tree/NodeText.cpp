@@ -42,7 +42,7 @@ void NodeText::encode(uint8_t* out, std::string_view type, std::string_view name
   }
 }
 
-NodeText::Parts NodeText::decode(const uint8_t* text) {
+NodeText::Parts NodeText::decodeLong(const uint8_t* text) {
   size_t typeSize, nameSize, valueSize;
   text = getLength(text, typeSize);
   text = getLength(text, nameSize);
@@ -50,14 +50,4 @@ NodeText::Parts NodeText::decode(const uint8_t* text) {
   auto chars = reinterpret_cast<const char*>(text);
   return {
       {chars, typeSize}, {chars + typeSize, nameSize}, {chars + typeSize + nameSize, valueSize}};
-}
-
-void NodeText::decodeTypeName(const uint8_t* text, std::string_view& type, std::string_view& name) {
-  size_t typeSize, nameSize, valueSize;
-  text = getLength(text, typeSize);
-  text = getLength(text, nameSize);
-  text = getLength(text, valueSize);
-  auto chars = reinterpret_cast<const char*>(text);
-  type = {chars, typeSize};
-  name = {chars + typeSize, nameSize};
 }

@@ -24,11 +24,42 @@ class NodeText {
                      std::string_view value);
   static size_t encodedSize(const uint8_t* text);
 
-  static Parts decode(const uint8_t* text);
-  // The type and the name only: what ordering and look-ups need.
-  static void decodeTypeName(const uint8_t* text, std::string_view& type, std::string_view& name);
+  // Byte order over the whole text (bytes unsigned, a prefix first),
+  // normalised to -1, 0 or 1.
+  static int compareBytes(std::string_view a, std::string_view b) {
+    if (a.size() == 1 && b.size() == 1) {  // the type letters of mask nodes
+      auto x = static_cast<unsigned char>(a[0]), y = static_cast<unsigned char>(b[0]);
+      return (x > y) - (x < y);
+    }
+    int r = a.compare(b);
+    return (r > 0) - (r < 0);
+  }
+
+  // The type letter and the first seven bytes of the name, packed so that
+  // two different non-zero prefixes order as their nodes do by type, then
+  // name. 0 when the type is not one letter: such nodes, and nodes with
+  // equal prefixes, are compared in full.
+  static uint64_t orderPrefix(std::string_view type, std::string_view name) {
+    if (type.size() != 1) return 0;
+    uint64_t prefix = static_cast<uint8_t>(type[0]);
+    size_t n = name.size() < 7 ? name.size() : 7;
+    for (size_t i = 0; i < 7; ++i) {
+      prefix = prefix << 8 | (i < n ? static_cast<uint8_t>(name[i]) : 0);
+    }
+    return prefix;
+  }
+
+  static Parts decode(const uint8_t* text) {
+    // Short texts, nearly all of them, have one byte per length.
+    if (((text[0] | text[1] | text[2]) & 0x80) == 0) {
+      auto chars = reinterpret_cast<const char*>(text + 3);
+      return {{chars, text[0]}, {chars + text[0], text[1]}, {chars + text[0] + text[1], text[2]}};
+    }
+    return decodeLong(text);
+  }
 
  private:
+  static Parts decodeLong(const uint8_t* text);
   static size_t lengthSize(size_t length);
   static uint8_t* putLength(uint8_t* out, size_t length);
   static const uint8_t* getLength(const uint8_t* in, size_t& length) {
