@@ -11,6 +11,7 @@
 #include "framework/VexListValVexUnicodeString.h"
 #include "framework/VexRawCollPV.h"
 #include "maskfile/LineCursor.h"
+#include "maskfile/OutputBuffer.h"
 #include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
 
@@ -98,9 +99,6 @@ class MergerFile {
   struct EntityKeyHash {
     size_t operator()(const EntityKey& key) const;
   };
-  // The text being written, handed to the file in large pieces.
-  class Output;
-
   // What `read` prints once the lines are read.
   void reportLineCount();
   // One line, from its first byte to its end (line feed excluded).
@@ -123,11 +121,11 @@ class MergerFile {
   MergerObj* findEntity(MergerObj* mask, std::string_view name);
   std::ostream& console() const { return *_pConsole; }
 
-  void writeNode(Output& out, MergerObj* node);
-  void writeRecord(Output& out, const DecisionRecord& record);
-  void writeLine(Output& out, MergerObj* node);
-  void writeEntity(Output& out, MergerObj* node);
-  void writeAttr(Output& out, MergerObj* node);
+  void writeNode(OutputBuffer& out, MergerObj* node);
+  void writeRecord(OutputBuffer& out, const DecisionRecord& record);
+  void writeLine(OutputBuffer& out, MergerObj* node);
+  void writeEntity(OutputBuffer& out, MergerObj* node);
+  void writeAttr(OutputBuffer& out, MergerObj* node);
 
   long _nLines;
   int _nKeepComments;

@@ -24,13 +24,16 @@ std::string_view upperKeyword(std::string_view word, char (&buffer)[16]) {
 // Tabs become blanks and carriage returns go, wherever they stand; then the
 // blanks at both ends go. Returns the new end; `begin` moves past blanks.
 char* normalise(char*& begin, char* end) {
-  char* out = begin;
-  for (char* in = begin; in < end; ++in) {
-    char c = *in;
-    if (c == '\r') continue;
-    *out++ = c == '\t' ? ' ' : c;
+  auto size = static_cast<size_t>(end - begin);
+  if (std::memchr(begin, '\t', size) || std::memchr(begin, '\r', size)) {
+    char* out = begin;
+    for (char* in = begin; in < end; ++in) {
+      char c = *in;
+      if (c == '\r') continue;
+      *out++ = c == '\t' ? ' ' : c;
+    }
+    end = out;
   }
-  end = out;
   while (begin < end && *begin == ' ') ++begin;
   while (end > begin && end[-1] == ' ') --end;
   return end;

@@ -10,11 +10,13 @@
 
 namespace {
 
-// One file to read beside the others: its bytes, and what its reading
-// prints, held until the files before it have been reported.
+// One file to read beside the others: its bytes, what its reading prints
+// (held until the files before it have been reported), and whether its
+// lines are in (its sort waits for that).
 struct Reading {
   std::string bytes;
   std::ostringstream console;
+  std::atomic<bool> parsed{false};
 };
 
 }  // namespace
@@ -34,18 +36,30 @@ int MergerFile::readAll(const VexUnicodeString* names, MergerFile* const* files,
     }
   }
 
-  std::atomic<int> nextFile{0};
+  // The steps are taken in this order by whichever thread is free: every
+  // parse first, then every sort, so that three files keep two threads
+  // busy to the end.
+  std::atomic<int> nextStep{0};
   auto work = [&]() {
-    for (int i = nextFile++; i < loaded; i = nextFile++) {
-      files[i]->setConsole(readings[i].console);
-      files[i]->parse(std::move(readings[i].bytes));
-      files[i]->sort(0);
-      files[i]->setConsole(std::cout);
+    for (int step = nextStep++; step < 2 * loaded; step = nextStep++) {
+      Reading& reading = readings[step % loaded];
+      MergerFile& file = *files[step % loaded];
+      if (step < loaded) {
+        file.setConsole(reading.console);
+        file.parse(std::move(reading.bytes));
+        file.setConsole(std::cout);
+        reading.parsed = true;
+        reading.parsed.notify_all();
+      } else {
+        reading.parsed.wait(false);
+        file.sort(0);
+      }
     }
   };
   unsigned helpers = std::min(std::max(std::thread::hardware_concurrency(), 1u), 3u) - 1;
   std::vector<std::thread> threads;
-  for (unsigned t = 0; t < helpers && static_cast<int>(t) + 1 < loaded; ++t) threads.emplace_back(work);
+  for (unsigned t = 0; t < helpers && static_cast<int>(t) + 1 < loaded; ++t)
+    threads.emplace_back(work);
   work();
   for (std::thread& thread : threads) thread.join();
 

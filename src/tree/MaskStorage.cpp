@@ -29,6 +29,7 @@ void MaskStorage::newBlock(Cursor& cursor) {
   madvise(block, kBlockSize, MADV_HUGEPAGE);
   _blocks.push_back(block);
   new (block) BlockHeader{this};
+  static_assert(sizeof(BlockHeader) % kNodeAlignment == 0);
   cursor.next = static_cast<char*>(block) + sizeof(BlockHeader);
   cursor.end = static_cast<char*>(block) + kBlockSize;
 }
@@ -51,8 +52,6 @@ void* MaskStorage::allocateLarge(size_t size) {
   return memory;
 }
 
-void* MaskStorage::allocateNode(size_t size) { return carve(_nodes, size, alignof(void*)); }
-
 uint8_t* MaskStorage::allocateBytes(size_t size) {
   if (size > kLargeSize) return static_cast<uint8_t*>(allocateLarge(size));
   return reinterpret_cast<uint8_t*>(carve(_bytes, size, 1));
@@ -68,7 +67,7 @@ MergerNode** MaskStorage::allocateChildren(size_t capacity) {
     _freeChildren[sizeClass] = reinterpret_cast<MergerNode**>(items[0]);
     return items;
   }
-  return reinterpret_cast<MergerNode**>(carve(_nodes, bytes, alignof(MergerNode*)));
+  return reinterpret_cast<MergerNode**>(carve(_nodes, bytes, kNodeAlignment));
 }
 
 void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {

@@ -34,7 +34,13 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
 
   // Room for one node (and whatever follows it), aligned for a node; at most
   // a small fraction of a block.
-  void* allocateNode(size_t size);
+  void* allocateNode(size_t size) {
+    size = (size + kNodeAlignment - 1) & ~(kNodeAlignment - 1);
+    if (!_nodes.next || size > static_cast<size_t>(_nodes.end - _nodes.next)) newBlock(_nodes);
+    void* node = _nodes.next;
+    _nodes.next += size;
+    return node;
+  }
   // Room for a packed text; any size.
   uint8_t* allocateBytes(size_t size);
   // A children list able to hold `capacity` entries, and its return once a
@@ -51,6 +57,7 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
 
  private:
   static constexpr size_t kBlockSize = size_t{2} << 20;
+  static constexpr size_t kNodeAlignment = alignof(void*);
   // Larger requests get an allocation of their own.
   static constexpr size_t kLargeSize = size_t{64} << 10;
   // Children lists of up to kLargeSize bytes are recycled by capacity.

@@ -89,19 +89,13 @@ void MergerNode::add(MergerNode* child) {
   if (inStorage() && !child->inStorage()) MaskStorage::of(this)->adopt(child);
 }
 
-void MergerNode::appendChild(MergerNode* child) {
-  size_t count = _nChildren;
-  if (count == UINT32_MAX) throw std::bad_alloc();
-  if (count == childCapacity()) growChildren(count == 0 ? 1 : count * 2);
-  _pChildren[count] = child;
-  _nChildren = static_cast<uint32_t>(count + 1);
-}
-
 void MergerNode::reserveChildren(size_t count) {
   if (count > childCapacity()) growChildren(std::bit_ceil(count));
 }
 
 void MergerNode::growChildren(size_t capacity) {
+  // The count must stay within its 32 bits: no tree comes near this.
+  if (capacity > size_t{1} << 31) throw std::bad_alloc();
   size_t old = childCapacity();
   MergerNode** items;
   if (inStorage()) {

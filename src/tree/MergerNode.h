@@ -78,7 +78,10 @@ class MergerNode {
   // storage) when there is one.
   MergerNode(MaskStorage& storage, MergerNode* parent, const uint8_t* text);
 
-  void appendChild(MergerNode* child);
+  void appendChild(MergerNode* child) {
+    if (_nChildren == childCapacity()) growChildren(_nChildren == 0 ? 1 : size_t{_nChildren} * 2);
+    _pChildren[_nChildren++] = child;
+  }
   // Makes room for `count` children before the first is appended.
   void reserveChildren(size_t count);
   // The extras of this node, made on first use.

@@ -5,13 +5,19 @@
 
 namespace {
 
-// What the orderings look at, taken out of each child once per sort.
+// What the orderings look at, taken out of each child once per sort. Plain
+// fields, so that an array of them costs nothing until it is filled.
 struct SortKey {
   uint64_t prefix;
-  std::string_view type;
-  std::string_view name;
+  const char* typeData;
+  size_t typeSize;
+  const char* nameData;
+  size_t nameSize;
   long line;
   MergerNode* node;
+
+  std::string_view type() const { return {typeData, typeSize}; }
+  std::string_view name() const { return {nameData, nameSize}; }
 };
 
 // Null entries sort after every node.
@@ -23,8 +29,8 @@ int compareNulls(const void* a, const void* b) {
 int byTypeAndName(const SortKey& a, const SortKey& b) {
   if (!a.node || !b.node) return compareNulls(a.node, b.node);
   if (a.prefix && b.prefix && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-  int r = NodeText::compareBytes(a.type, b.type);
-  return r != 0 ? r : NodeText::compareBytes(a.name, b.name);
+  int r = NodeText::compareBytes(a.type(), b.type());
+  return r != 0 ? r : NodeText::compareBytes(a.name(), b.name());
 }
 
 int byLine(const SortKey& a, const SortKey& b) {
@@ -34,12 +40,14 @@ int byLine(const SortKey& a, const SortKey& b) {
 }
 
 SortKey keyOf(MergerNode* node) {
-  SortKey key{0, {}, {}, 0, node};
+  SortKey key{0, nullptr, 0, nullptr, 0, 0, node};
   if (node) {
     NodeText::Parts text = node->text();
     key.prefix = NodeText::orderPrefix(text.type, text.name);
-    key.type = text.type;
-    key.name = text.name;
+    key.typeData = text.type.data();
+    key.typeSize = text.type.size();
+    key.nameData = text.name.data();
+    key.nameSize = text.name.size();
     key.line = static_cast<MergerObj*>(node)->getLine();
   }
   return key;

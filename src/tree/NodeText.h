@@ -18,7 +18,10 @@ class NodeText {
   };
 
   // Bytes needed to pack the three texts.
-  static size_t encodedSize(std::string_view type, std::string_view name, std::string_view value);
+  static size_t encodedSize(std::string_view type, std::string_view name, std::string_view value) {
+    return lengthSize(type.size()) + lengthSize(name.size()) + lengthSize(value.size()) +
+           type.size() + name.size() + value.size();
+  }
   // Packs the three texts into `out`, which holds encodedSize() bytes.
   static void encode(uint8_t* out, std::string_view type, std::string_view name,
                      std::string_view value);
@@ -60,8 +63,16 @@ class NodeText {
 
  private:
   static Parts decodeLong(const uint8_t* text);
-  static size_t lengthSize(size_t length);
-  static uint8_t* putLength(uint8_t* out, size_t length);
+  static size_t lengthSize(size_t length) {
+    size_t bytes = 1;
+    for (; length >= 0x80; length >>= 7) ++bytes;
+    return bytes;
+  }
+  static uint8_t* putLength(uint8_t* out, size_t length) {
+    for (; length >= 0x80; length >>= 7) *out++ = static_cast<uint8_t>(length | 0x80);
+    *out++ = static_cast<uint8_t>(length);
+    return out;
+  }
   static const uint8_t* getLength(const uint8_t* in, size_t& length) {
     size_t value = *in & 0x7f;
     unsigned shift = 7;
