@@ -25,7 +25,6 @@ class NodeText {
   // Packs the three texts into `out`, which holds encodedSize() bytes.
   static void encode(uint8_t* out, std::string_view type, std::string_view name,
                      std::string_view value);
-  static size_t encodedSize(const uint8_t* text);
 
   // Byte order over the whole text (bytes unsigned, a prefix first),
   // normalised to -1, 0 or 1.
