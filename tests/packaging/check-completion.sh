@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Drives the bash completion of QELPeopleMaskMerger the way bash does on a
+# TAB: sets COMP_WORDS and COMP_CWORD for a command line, calls the function
+# that the script registered for the command, and compares the candidates.
+#
+#   usage: check-completion.sh <completion script>
+set -uo pipefail
+
+script=$(realpath "$1")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# shellcheck source=/dev/null
+source "$script"
+spec=$(complete -p QELPeopleMaskMerger) || {
+  echo "FAIL: $script registers no completion for QELPeopleMaskMerger"
+  exit 1
+}
+function=${spec#*-F }
+function=${function%% *}
+
+cd "$scratch" || exit 1
+touch ref.msk new.msk custo.msk rules.txt notes.txt 'site mask.msk'
+mkdir -p old/v9 archive.msk odd
+touch old/v8.msk old/readme 'odd/a[1].msk' odd/a1.msk
+
+passed=0
+failed=0
+
+# Completes the last word of a command line and compares the sorted
+# candidates, one per line, with the expected ones.
+#   check "<words, the last one being completed>" "<expected candidates>"
+# Words are separated by "|" so that a word may hold a blank.
+check() {
+  local line=$1 expected=$2 actual
+  IFS='|' read -ra COMP_WORDS <<<"$line"
+  [[ $line == *'|' ]] && COMP_WORDS+=('')
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMP_LINE=${line//|/ }
+  COMP_POINT=${#COMP_LINE}
+  COMPREPLY=()
+  "$function" QELPeopleMaskMerger "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+  actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ' -)
+  if [[ $actual == "$expected" ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: [${line//|/ }]"
+    echo "  expected: $expected"
+    echo "  actual:   $actual"
+  fi
+}
+
+all_masks='archive.msk custo.msk new.msk odd old ref.msk site mask.msk'
+all_files='archive.msk custo.msk new.msk notes.txt odd old ref.msk rules.txt site mask.msk'
+options='-h -reorder -rule'
+
+# Options.
+check 'QELPeopleMaskMerger|-r' '-reorder -rule'
+check 'QELPeopleMaskMerger|-' "$options"
+check 'QELPeopleMaskMerger|-re' '-reorder'
+check 'QELPeopleMaskMerger|ref.msk|-x' ''
+# The four positions: mask files and folders first, any file when none matches.
+check 'QELPeopleMaskMerger|' "$all_masks"
+check 'QELPeopleMaskMerger|n' 'new.msk'
+check 'QELPeopleMaskMerger|no' 'notes.txt'
+check 'QELPeopleMaskMerger|s' 'site mask.msk'
+check 'QELPeopleMaskMerger|old/' 'old/v8.msk old/v9'
+check 'QELPeopleMaskMerger|old/r' 'old/readme'
+check 'QELPeopleMaskMerger|odd/a' 'odd/a1.msk odd/a[1].msk'
+check 'QELPeopleMaskMerger|-reorder|' "$all_masks"
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|' "$all_masks"
+# After the rule file the tool expects <file2> again.
+check 'QELPeopleMaskMerger|ref.msk|-rule|rules.txt|' "$all_masks"
+# The rule file: any file.
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|out.msk|-rule|' "$all_files"
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|out.msk|-rule|r' 'ref.msk rules.txt'
+check 'QELPeopleMaskMerger|-rule|-reorder|r' 'ref.msk rules.txt'
+# All four names taken: only options are left.
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|out.msk|' "$options"
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|out.msk|-reorder|-r' '-reorder -rule'
+check 'QELPeopleMaskMerger|ref.msk|new.msk|custo.msk|out.msk|n' ''
+
+# An interactive shell that sources the script completes the command too.
+interactive=$(bash --norc --noprofile -i -c "source '$script'; complete -p QELPeopleMaskMerger" </dev/null 2>/dev/null)
+if [[ $interactive == *"-F $function QELPeopleMaskMerger"* ]]; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+  echo "FAIL: an interactive bash does not register the completion: $interactive"
+fi
+
+echo "completion: $passed passed, $failed failed"
+[[ $failed == 0 ]]
