@@ -18,6 +18,10 @@ class VexRawCollPV {
   void* operator[](int i) const { return _items[i - 1]; }
   // Removes the first slot holding `p`; the object itself is untouched.
   void RemoveValue(void* p);
+  // Removes the last slot, at no cost whatever the size.
+  void RemoveLast() {
+    if (!_items.empty()) _items.pop_back();
+  }
   void RemoveAll(VexCollec::MemoryHandling) { _items.clear(); }
   // Stable: elements that compare equal keep their relative order, so the
   // same input always sorts the same way.

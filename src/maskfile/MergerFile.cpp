@@ -23,7 +23,9 @@ MergerFile::MergerFile(int keepComments)
       _pLastEntityMask(nullptr),
       _pLastEntity(nullptr),
       _pCurrentValues(nullptr),
-      _pConsole(&std::cout) {
+      _bCurrentDetached(false),
+      _pConsole(&std::cout),
+      _pObserver(nullptr) {
   init();
 }
 
@@ -36,6 +38,7 @@ void MergerFile::init() {
   _pCurrent = nullptr;
   _pDefault = nullptr;
   _pCurrentValues = nullptr;
+  _bCurrentDetached = false;
 }
 
 void MergerFile::reset() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "framework/TamLunFileIn.h"
 #include "framework/TamLunFileOut.h"
@@ -12,6 +13,8 @@
 #include "framework/VexRawCollPV.h"
 #include "maskfile/LineCursor.h"
 #include "maskfile/OutputBuffer.h"
+#include "maskfile/ReadObserver.h"
+#include "merge/MergeObserver.h"
 #include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
 
@@ -74,6 +77,9 @@ class MergerFile {
   // Where the reader's warnings go: standard output unless redirected (a
   // file read beside others has its messages held until its turn).
   void setConsole(std::ostream& console) { _pConsole = &console; }
+  // Who is told of the lines the reader leaves out (none when null). It is
+  // called from the thread that reads this file.
+  void setObserver(ReadObserver* observer) { _pObserver = observer; }
 
   // Orders the masks and every level below by type, then name; with
   // `keepOrder` set, the values of a "values" property by line instead.
@@ -82,12 +88,17 @@ class MergerFile {
   // Writes the whole file: 0 (also when there was nothing to write) or 1
   // after an error report.
   int save(const VexUnicodeString& name);
+  // Writes what `save` writes into the file to `out`, without any message:
+  // nothing when there is no default mask. Whether every write succeeded.
+  bool writeTo(std::ostream& out);
   void saveNode(TamLunFileOut& out, MergerObj* node);
 
   // Merges every mask of this (customer) file against the DEFAULT masks of
   // `ref` and `neu` into `result`. 0, or 1, 2, 3 when `ref`, `neu` or this
-  // file lacks the mask it needs.
-  int merge(MergerFile& ref, MergerFile& neu, MergerFile& result);
+  // file lacks the mask it needs. Its messages go to this file's console;
+  // `observer`, when given, is told of every copy and question.
+  int merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
+            MergeObserver* observer = nullptr);
 
  private:
   // A mask, and an entity name in it.
@@ -118,6 +129,14 @@ class MergerFile {
   // Makes `node` the parent of the lines that follow.
   void makeCurrent(MergerObj* node);
   void attachComments(MergerObj* node);
+  // Lines and comments left out, told to the observer when there is one.
+  void ignoreLine(ReadObserver::Reason reason);
+  void dropComments(ReadObserver::Reason reason);
+  // Why a line under the current node makes nothing: no current node, or a
+  // current node outside the tree.
+  ReadObserver::Reason orphanReason() const {
+    return _pCurrent ? ReadObserver::Reason::kUnderIgnored : ReadObserver::Reason::kNoParent;
+  }
   MergerObj* findEntity(MergerObj* mask, std::string_view name);
   std::ostream& console() const { return *_pConsole; }
 
@@ -133,6 +152,8 @@ class MergerFile {
   VexUnicodeString _sMask;
   VexUnicodeString _sEntity;
   VexListValVexUnicodeString _lComments;
+  std::vector<long> _commentLines;  // the line of each pending comment
+  std::string _sLine;               // the line being read, kept for the observer only
   MergerObj* _pCurrent;
   MergerObj* _pDefault;
   VexRawCollPV _lMasks;
@@ -150,5 +171,8 @@ class MergerFile {
   MergerObj* _pLastEntity;
   // The "values" property of the current node, once a value line made it.
   MergerObj* _pCurrentValues;
+  // The current node belongs to no tree (an attribute of a missing entity).
+  bool _bCurrentDetached;
   std::ostream* _pConsole;
+  ReadObserver* _pObserver;
 };

@@ -86,6 +86,7 @@ void MergerFile::parse(std::string bytes) {
     handleLine(at, lineEnd);
     at = feed ? feed + 1 : end;
   } while (at < end);
+  dropComments(ReadObserver::Reason::kEndOfFile);
 }
 
 void MergerFile::oneLine(VexUnicodeString& line) {
@@ -102,13 +103,24 @@ void MergerFile::oneLine(VexUnicodeString& line) {
 
 void MergerFile::handleLine(char* begin, char* end) {
   ++_nLines;
-  if (end - begin < 2) return;
+  if (end - begin < 2) {
+    if (end > begin && *begin != ' ' && *begin != '\t' && *begin != '\r' && _pObserver) {
+      _sLine.assign(1, *begin);
+      ignoreLine(ReadObserver::Reason::kUnknownKeyword);
+    }
+    return;
+  }
   if (begin[0] == '/' && begin[1] == '/') {
-    if (_nKeepComments) _lComments.Append(VexUnicodeString(std::string_view(begin, end - begin)));
+    if (_nKeepComments) {
+      _lComments.Append(VexUnicodeString(std::string_view(begin, end - begin)));
+      _commentLines.push_back(_nLines);
+    }
     return;
   }
   end = normalise(begin, end);
   if (begin == end) return;
+  // The line as it stands before fields are upper-cased in place.
+  if (_pObserver) _sLine.assign(begin, end);
 
   LineCursor fields(begin, end);
   char buffer[16];
@@ -128,13 +140,29 @@ void MergerFile::handleLine(char* begin, char* end) {
   } else if (keyword == gsSEPARATOR.str()) {
     setSep(fields);
   } else {
-    console() << "> Warning: line " << _nLines << " ignored ["
-              << std::string_view(begin, end - begin) << "]"
+    std::string_view line(begin, end - begin);
+    console() << "> Warning: line " << _nLines << " ignored [" << line << "]"
               << "\n";
+    ignoreLine(ReadObserver::Reason::kUnknownKeyword);
   }
   // Comments belong to the node of the line right after them: any keyword
   // line, whether it made a node or not, ends the pending block.
-  if (_nKeepComments) _lComments.RemoveAll(VexCollec::FreeMemory);
+  dropComments(ReadObserver::Reason::kNoNode);
+}
+
+void MergerFile::ignoreLine(ReadObserver::Reason reason) {
+  if (_pObserver) _pObserver->lineIgnored(_nLines, _sLine, reason);
+}
+
+void MergerFile::dropComments(ReadObserver::Reason reason) {
+  if (!_nKeepComments || _lComments.Size() == 0) return;
+  if (_pObserver) {
+    for (int i = 1; i <= _lComments.Size(); ++i) {
+      _pObserver->commentDropped(_commentLines[i - 1], _lComments[i].str(), reason);
+    }
+  }
+  _lComments.RemoveAll(VexCollec::FreeMemory);
+  _commentLines.clear();
 }
 
 std::string_view MergerFile::next(LineCursor& fields) const {
@@ -153,10 +181,17 @@ MergerObj* MergerFile::newNode(MergerObj* parent, std::string_view type, std::st
 void MergerFile::makeCurrent(MergerObj* node) {
   _pCurrent = node;
   _pCurrentValues = nullptr;
+  _bCurrentDetached = !node->getParent();
 }
 
 void MergerFile::attachComments(MergerObj* node) {
-  if (_nKeepComments) node->takeComments(_lComments);
+  if (!_nKeepComments) return;
+  // An attribute of a missing entity belongs to no tree: its comments are
+  // left out with it.
+  if (node == _pCurrent && _bCurrentDetached)
+    return dropComments(ReadObserver::Reason::kMissingEntity);
+  node->takeComments(_lComments);
+  _commentLines.clear();
 }
 
 void MergerFile::setSep(LineCursor& fields) {
@@ -182,6 +217,7 @@ void MergerFile::addEntity(LineCursor& fields) {
   if (!mask) {
     console() << "> Warning: line " << _nLines << " ignored [" << name << "], unknown mask"
               << "\n";
+    ignoreLine(ReadObserver::Reason::kUnknownMask);
     return;
   }
   _sEntity = VexUnicodeString(name);
@@ -202,11 +238,14 @@ void MergerFile::addAttr(LineCursor& fields) {
   if (!mask) {
     console() << "> Warning: line " << _nLines << " ignored [" << where << "], unknown mask["
               << maskName << "]" << entityName << "\n";
+    ignoreLine(ReadObserver::Reason::kUnknownMask);
     return;
   }
   // Without its entity the attribute is made all the same, outside any
   // tree: the lines that follow it then find a parent that no file holds.
-  MergerObj* attr = newNode(findEntity(mask, entityName), gsTYPE_ATTR.str(), name, {});
+  MergerObj* entity = findEntity(mask, entityName);
+  if (!entity) ignoreLine(ReadObserver::Reason::kMissingEntity);
+  MergerObj* attr = newNode(entity, gsTYPE_ATTR.str(), name, {});
   makeCurrent(attr);
 
   auto flag = [&]() {
@@ -244,7 +283,7 @@ void MergerFile::addACI(LineCursor& fields) {
                   operation == gsOP_CREATE.str() || operation == gsOP_WRITE.str();
     flag = grants ? gsYES.str() : gsNO.str();
   }
-  if (!_pCurrent) return;
+  if (!_pCurrent || _bCurrentDetached) return ignoreLine(orphanReason());
   attachComments(newNode(_pCurrent, gsTYPE_ACI.str(), operation, flag));
 }
 
@@ -252,13 +291,13 @@ void MergerFile::addFilter(LineCursor& fields) {
   std::string_view name = next(fields);
   LineCursor::toUpper(name);
   std::string_view value = next(fields);
-  if (!_pCurrent) return;
+  if (!_pCurrent || _bCurrentDetached) return ignoreLine(orphanReason());
   attachComments(newNode(_pCurrent, gsTYPE_FILTER.str(), name, value));
 }
 
 void MergerFile::addValue(LineCursor& fields) {
   std::string_view value = next(fields);
-  if (!_pCurrent) return;
+  if (!_pCurrent || _bCurrentDetached) return ignoreLine(orphanReason());
   if (!_pCurrentValues)
     _pCurrentValues = _pCurrent->findChild(gsTYPE_PROP.str(), gsPROP_VALUES.str());
   if (!_pCurrentValues) {

@@ -8,7 +8,7 @@ static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 int MergerObj::comparer(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
                         int& custoPos, MergerObj* result, int&) {
   VexQelTraceStep step(&gTraceMain, "comparer");
-  ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, result);
+  ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, result, nullptr);
   walk.run();
   return 0;
 }

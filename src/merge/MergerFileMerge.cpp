@@ -1,26 +1,32 @@
-#include <iostream>
+#include <ostream>
 
+#include "framework/VexQelTrace.h"
+#include "framework/VexQelTraceStep.h"
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
+#include "merge/ThreeWayWalk.h"
 
-int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result) {
+static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
+
+int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
+                      MergeObserver* observer) {
   MergerObj* refMask = ref.getMask(gsDEF_MASK);
   MergerObj* newMask = neu.getMask(gsDEF_MASK);
-  std::cout << "Merging files ..."
+  console() << "Merging files ..."
             << "\n";
-  std::cout.flush();
+  console().flush();
   if (!refMask) {
-    std::cout << "> ERROR: File #1 does not contain DEFAULT mask data"
+    console() << "> ERROR: File #1 does not contain DEFAULT mask data"
               << "\n";
     return 1;
   }
   if (!newMask) {
-    std::cout << "> ERROR: File #2 does not contain DEFAULT mask data"
+    console() << "> ERROR: File #2 does not contain DEFAULT mask data"
               << "\n";
     return 2;
   }
   if (!_pDefault) {
-    std::cout << "> ERROR: File #3 does not contain any mask"
+    console() << "> ERROR: File #3 does not contain any mask"
               << "\n";
     return 3;
   }
@@ -30,13 +36,15 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result) {
   for (int i = 1; i <= count; ++i) {
     MergerObj* custoMask = getMaskAt(i);
     if (!custoMask) continue;
-    int refPos = 0, newPos = 0, custoPos = 0, resultPos = 0;
     MergerObj* merged = MergerObj::cloneRoot(*result._storage, custoMask, 0);
     if (!merged) continue;
-    std::cout << "> processing mask: " << merged->getName() << "\n";
-    std::cout.flush();
+    console() << "> processing mask: " << merged->getName() << "\n";
+    console().flush();
     result.appendMask(merged);
-    MergerObj::comparer(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, resultPos);
+    if (observer) observer->nodeCloned(custoMask, merged, 0);
+    VexQelTraceStep step(&gTraceMain, "comparer");
+    int refPos = 0, newPos = 0, custoPos = 0;
+    ThreeWayWalk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer).run();
   }
   return 0;
 }

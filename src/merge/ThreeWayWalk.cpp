@@ -35,8 +35,13 @@ int cloneMode(int action) {
 }  // namespace
 
 ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos,
-                           MergerObj* custo, int& custoPos, MergerObj* result)
-    : _ref(ref, refPos), _new(neu, newPos), _cus(custo, custoPos), _result(result) {
+                           MergerObj* custo, int& custoPos, MergerObj* result,
+                           MergeObserver* observer)
+    : _ref(ref, refPos),
+      _new(neu, newPos),
+      _cus(custo, custoPos),
+      _result(result),
+      _observer(observer) {
   MergerObj* first = ref ? ref : neu ? neu : custo;
   _keepOrder = first && first->isOrdered() ? 1 : 0;
 }
@@ -188,24 +193,27 @@ void ThreeWayWalk::newInNewDefault(int c23) {
 
 // Version N+1 dropped a node the customer still has.
 void ThreeWayWalk::askAboutDroppedNode() {
-  settle({gnActionIGNORE, &_cus, &gsVisuCus}, {gnActionKEEP, &_cus, &gsVisuCus},
-         {_ref.current(), nullptr, _cus.current()});
+  settle(MergeObserver::kDroppedByNew, {gnActionIGNORE, &_cus, &gsVisuCus},
+         {gnActionKEEP, &_cus, &gsVisuCus}, {_ref.current(), nullptr, _cus.current()});
 }
 
 // The customer's value differs from version N+1's, and both differ from
 // version N's (or version N had no such node).
 void ThreeWayWalk::askAboutValueChangedByBoth(const Sources& from) {
-  settle({gnActionKEEP, &_cus, &gsVisuCus}, {gnActionKEEP, &_new, &gsVisuNew}, from);
+  settle(MergeObserver::kChangedByBoth, {gnActionKEEP, &_cus, &gsVisuCus},
+         {gnActionKEEP, &_new, &gsVisuNew}, from);
 }
 
 // Version N+1 changed a value that the customer left as it was.
 void ThreeWayWalk::askAboutValueChangedByDefault(const Sources& from) {
-  settle({gnActionKEEP, &_new, &gsVisuNew}, {gnActionKEEP, &_cus, &gsVisuCus}, from);
+  settle(MergeObserver::kChangedByNew, {gnActionKEEP, &_new, &gsVisuNew},
+         {gnActionKEEP, &_cus, &gsVisuCus}, from);
 }
 
 // Version N+1 brought a node the customer lacks.
 void ThreeWayWalk::askAboutNewNode() {
-  settle({gnActionADD, &_new, &gsVisuNew}, {gnActionIGNORE, &_new, &gsVisuNew}, {});
+  settle(MergeObserver::kNewInNew, {gnActionADD, &_new, &gsVisuNew},
+         {gnActionIGNORE, &_new, &gsVisuNew}, {});
 }
 
 // The customer's own node: copied with its whole subtree.
@@ -228,7 +236,7 @@ void ThreeWayWalk::ignore(MergeCursor& cursor, const VexUnicodeString& origin) {
 // The three versions disagree: the rules choose between the two options,
 // and the choice is recorded on the node created, for the administrator to
 // review.
-void ThreeWayWalk::settle(const Option& recommendation, const Option& alternative,
+void ThreeWayWalk::settle(int kind, const Option& recommendation, const Option& alternative,
                           const Sources& from) {
   traceOption("RECOMMEND  : ", recommendation);
   traceOption("ALTERNATIVE: ", alternative);
@@ -243,6 +251,13 @@ void ThreeWayWalk::settle(const Option& recommendation, const Option& alternativ
   MergerObj* created = cloneUnderResult(*applied.cursor, applied.action);
   gTraceMain << (choice == 2 ? "==> CHOOSE ALTERNATIVE: " : "==> CHOOSE RECOMMENDATION: ")
              << actionWord(applied.action) << " " << *applied.origin << "\n";
+  if (_observer) {
+    // The nodes of the question are those of its identity: a new node of
+    // version N+1 has none in the other two versions.
+    Sources nodes =
+        kind == MergeObserver::kNewInNew ? Sources{nullptr, _new.current(), nullptr} : from;
+    _observer->questionSettled({kind, nodes.ref, nodes.neu, nodes.custo, created, choice, rule});
+  }
   if (!created) return;
   created->setRecommandation(&actionWord(recommendation.action), recommendation.origin,
                              recommendation.cursor->current());
@@ -260,12 +275,15 @@ MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, int action) {
   if (created && _keepOrder == 1 && source.parent()) {
     created->setLine(source.current()->getLine() - source.parent()->getLine());
   }
+  if (created && _observer) _observer->nodeCloned(source.current(), created, cloneMode(action));
   return created;
 }
 
 void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into) {
-  int refPos = 0, newPos = 0, custoPos = 0, resultPos = 0;
-  MergerObj::comparer(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, resultPos);
+  VexQelTraceStep step(&gTraceMain, "comparer");
+  int refPos = 0, newPos = 0, custoPos = 0;
+  ThreeWayWalk below(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, _observer);
+  below.run();
 }
 
 void ThreeWayWalk::moveOn(MergeCursor& cursor, const char* word) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "merge/MergeCursor.h"
+#include "merge/MergeObserver.h"
 #include "tree/MergerObj.h"
 
 // One level of the three-way merge: walks the sorted children of the REF
@@ -11,8 +12,9 @@
 // Every step is explained on the "Main" trace channel.
 class ThreeWayWalk {
  public:
+  // `observer` (may be null) is told of every copy and every question.
   ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
-               int& custoPos, MergerObj* result);
+               int& custoPos, MergerObj* result, MergeObserver* observer);
   void run();
 
  private:
@@ -44,7 +46,8 @@ class ThreeWayWalk {
   void add();
   void keep(const Sources& from);
   void ignore(MergeCursor& cursor, const VexUnicodeString& origin);
-  void settle(const Option& recommendation, const Option& alternative, const Sources& from);
+  void settle(int kind, const Option& recommendation, const Option& alternative,
+              const Sources& from);
   MergerObj* cloneUnderResult(MergeCursor& source, int action);
   void mergeChildren(const Sources& from, MergerObj* into);
 
@@ -60,4 +63,5 @@ class ThreeWayWalk {
   MergeCursor _cus;
   MergerObj* _result;
   int _keepOrder;
+  MergeObserver* _observer;
 };

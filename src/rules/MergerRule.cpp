@@ -65,9 +65,43 @@ MergerRule::~MergerRule() {
 }
 
 MergerRule* MergerRule::addRule(const char* line, int number) {
-  if (!line) return nullptr;
+  RuleProblem problem;
+  return readRule(line, number, problem, true);
+}
+
+MergerRule* MergerRule::parseRule(const char* line, int number, RuleProblem& problem) {
+  return readRule(line, number, problem, false);
+}
+
+// A warning goes out where the fault is found: before the trace of the
+// rule that a bad element then destroys.
+void MergerRule::reject(RuleProblem::Kind kind, const VexUnicodeString& text, int number,
+                        RuleProblem& problem, bool warnings) {
+  problem = {kind, text};
+  if (!warnings) return;
+  switch (kind) {
+    case RuleProblem::kAction:
+      warn("Warning [line %d]: Invalid Action keyword [%s]\n", number, text);
+      break;
+    case RuleProblem::kActionNode:
+      warn("Warning [line %d]: Invalid Action Node keyword [%s]\n", number, text);
+      break;
+    case RuleProblem::kElement:
+      warn("Warning [line %d]: Invalid Node [%s]\n", number, text);
+      break;
+    default:
+      break;
+  }
+}
+
+MergerRule* MergerRule::readRule(const char* line, int number, RuleProblem& problem,
+                                 bool warnings) {
+  problem = RuleProblem();
   VexUnicodeString text(line);
-  if (text.GetLengthInChar() == 0) return nullptr;
+  if (text.GetLengthInChar() == 0) {
+    problem.kind = RuleProblem::kEmpty;
+    return nullptr;
+  }
   VexQelTraceStep step(&gTraceRule, "MergerRule::addRule");
   VexToken token(text);
 
@@ -77,7 +111,7 @@ MergerRule* MergerRule::addRule(const char* line, int number) {
                : word == gsRULE_ACTION_IGNORE ? gnRuleActionIGNORE
                                               : 0;
   if (!action) {
-    warn("Warning [line %d]: Invalid Action keyword [%s]\n", number, word);
+    reject(RuleProblem::kAction, word, number, problem, warnings);
     return nullptr;
   }
   word = token.GetNextToken();
@@ -86,14 +120,14 @@ MergerRule* MergerRule::addRule(const char* line, int number) {
              : word == gsRULE_ACTION_CUSTO ? gnRuleNodeCus
                                            : -1;
   if (node < 0) {
-    warn("Warning [line %d]: Invalid Action Node keyword [%s]\n", number, word);
+    reject(RuleProblem::kActionNode, word, number, problem, warnings);
     return nullptr;
   }
 
   VexUnicodeString path = token.GetNextToken();
   MergerRule* rule = path.SubString(0, 2) == gsRULE_ANY
-                         ? addAnyDepthRule(path, number, action, node)
-                         : addAnchoredRule(path, number, action, node);
+                         ? addAnyDepthRule(path, number, action, node, problem, warnings)
+                         : addAnchoredRule(path, number, action, node, problem, warnings);
   if (rule) rule->_sId = path;
   return rule;
 }
@@ -101,13 +135,13 @@ MergerRule* MergerRule::addRule(const char* line, int number) {
 // "//type::id": only the element after the "//" is read; the rule then
 // stands for such a node at any depth.
 MergerRule* MergerRule::addAnyDepthRule(const VexUnicodeString& path, int number, int action,
-                                        int node) {
+                                        int node, RuleProblem& problem, bool warnings) {
   VexUnicodeString rest = path.SubString(2, path.GetLengthInChar() - 2);
   int slash = rest.SearchSubString(gsRULE_SLASH, 0, VexSearchForward);
   VexUnicodeString element = slash < 0 ? rest : rest.SubString(0, slash);
   VexUnicodeString type, id;
   if (!split(element, type, id)) {
-    warn("Warning [line %d]: Invalid Node [%s]\n", number, element);
+    reject(RuleProblem::kElement, element, number, problem, warnings);
     return nullptr;
   }
   MergerRule* rule = new MergerRule(number, action, node, type, id, 1);
@@ -119,16 +153,17 @@ MergerRule* MergerRule::addAnyDepthRule(const VexUnicodeString& path, int number
 // "type::id/type::id/...": the first element stands right below the mask.
 // The walk stops at the first empty piece (the end, or "//" inside).
 MergerRule* MergerRule::addAnchoredRule(const VexUnicodeString& path, int number, int action,
-                                        int node) {
+                                        int node, RuleProblem& problem, bool warnings) {
   VexToken pieces(path);
   MergerRule* rule = nullptr;
   for (VexUnicodeString element = pieces.GetNextToken(gsRULE_SLASH); element.GetLengthInChar() > 0;
        element = pieces.GetNextToken(gsRULE_SLASH)) {
     VexUnicodeString type, id;
     if (!split(element, type, id)) {
-      warn("Warning [line %d]: Invalid Node [%s]\n", number, element);
+      reject(RuleProblem::kElement, element, number, problem, warnings);
+      // The rule made for the first elements is the last of the list.
       if (rule) {
-        _lRules.RemoveValue(rule);
+        _lRules.RemoveLast();
         delete rule;
       }
       return nullptr;
@@ -141,6 +176,7 @@ MergerRule* MergerRule::addAnchoredRule(const VexUnicodeString& path, int number
       rule->_pLast = new MergerNode(rule->_pLast, type, id, gsEMPTY);
     }
   }
+  if (!rule) problem.kind = RuleProblem::kNoPath;
   return rule;
 }
 

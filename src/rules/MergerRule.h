@@ -1,6 +1,7 @@
 #pragma once
 
 #include "framework/VexRawCollPV.h"
+#include "rules/RuleProblem.h"
 #include "tree/MergerNode.h"
 
 // Rule codes: the action of a rule and the node it is about. An addition
@@ -33,6 +34,8 @@ class MergerRule : public MergerNode {
   // `_lRules`, or null when the line is rejected (after a warning, except
   // for an empty line or a missing path, which are rejected silently).
   static MergerRule* addRule(const char* line, int number);
+  // The same without any warning: why a line is rejected goes to `problem`.
+  static MergerRule* parseRule(const char* line, int number, RuleProblem& problem);
   // Destroys every rule and empties `_lRules`.
   static void end();
 
@@ -55,10 +58,14 @@ class MergerRule : public MergerNode {
   static VexRawCollPV _lRules;
 
  private:
-  static MergerRule* addAnyDepthRule(const VexUnicodeString& path, int number, int action,
-                                     int node);
-  static MergerRule* addAnchoredRule(const VexUnicodeString& path, int number, int action,
-                                     int node);
+  // The parsing of a line, with or without the warnings of `addRule`.
+  static MergerRule* readRule(const char* line, int number, RuleProblem& problem, bool warnings);
+  static void reject(RuleProblem::Kind kind, const VexUnicodeString& text, int number,
+                     RuleProblem& problem, bool warnings);
+  static MergerRule* addAnyDepthRule(const VexUnicodeString& path, int number, int action, int node,
+                                     RuleProblem& problem, bool warnings);
+  static MergerRule* addAnchoredRule(const VexUnicodeString& path, int number, int action, int node,
+                                     RuleProblem& problem, bool warnings);
 
   int _nNumber;
   int _nAny;

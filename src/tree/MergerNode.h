@@ -55,7 +55,6 @@ class MergerNode {
   size_t childCount() const { return _nChildren; }
   // The i-th child (from 1); may be null.
   MergerNode* getChild(int i) const { return _pChildren[i - 1]; }
-  MergerNode* const* children() const { return _pChildren; }
 
   // Appends the lines of `comments`; an empty list leaves the node without a
   // comment list at all.
