@@ -26,9 +26,12 @@ MergerNode::MergerNode()
 
 MergerNode::MergerNode(MergerNode* parent, const VexUnicodeString& type,
                        const VexUnicodeString& name, const VexUnicodeString& value)
+    : MergerNode(parent, NodeText::Parts{type.str(), name.str(), value.str()}) {}
+
+MergerNode::MergerNode(MergerNode* parent, NodeText::Parts texts)
     : _pParent(parent),
       _pChildren(nullptr),
-      _pText(packText(nullptr, type.str(), name.str(), value.str())),
+      _pText(packText(nullptr, texts.type, texts.name, texts.value)),
       _pExtras(nullptr),
       _nChildren(0),
       _nKind(kOnHeap),

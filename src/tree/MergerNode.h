@@ -28,6 +28,8 @@ class MergerNode {
   // new node ends up last among its siblings.
   MergerNode(MergerNode* parent, const VexUnicodeString& type, const VexUnicodeString& name,
              const VexUnicodeString& value);
+  // The same with the texts given as views.
+  MergerNode(MergerNode* parent, NodeText::Parts texts);
   virtual ~MergerNode();
   MergerNode(const MergerNode&) = delete;
   MergerNode& operator=(const MergerNode&) = delete;
