@@ -91,8 +91,13 @@ MergerRule* MergerRule::parseRule(const char* line, int number, RuleProblem& pro
 // rule that a bad element then destroys.
 void MergerRule::reject(RuleProblem::Kind kind, std::string_view text, int number,
                         RuleProblem& problem, bool warnings) {
-  problem = {kind, VexUnicodeString(text)};
-  if (!warnings) return;
+  problem.kind = kind;
+  // The text at fault is kept for a caller that reports it itself; the
+  // warning writes it from the line, without a copy (it may be very long).
+  if (!warnings) {
+    problem.text = VexUnicodeString(text);
+    return;
+  }
   switch (kind) {
     case RuleProblem::kAction:
       warn("Invalid Action keyword", number, text);

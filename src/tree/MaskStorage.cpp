@@ -5,10 +5,48 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include "tree/MergerNode.h"
 #include "tree/NodeExtras.h"
+
+namespace {
+
+// Blocks of storages that are gone, kept for the next ones: a process that
+// reads many small files (tests, fuzzing) then does not map and unmap two
+// megabytes for each. A few are kept; the others go back to the system.
+class BlockPool {
+ public:
+  ~BlockPool() {
+    for (void* block : _blocks) std::free(block);
+  }
+  void* take() {
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (_blocks.empty()) return nullptr;
+    void* block = _blocks.back();
+    _blocks.pop_back();
+    return block;
+  }
+  bool give(void* block) {
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (_blocks.size() >= kKept) return false;
+    _blocks.push_back(block);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  std::mutex _mutex;
+  std::vector<void*> _blocks;
+};
+
+BlockPool& pool() {
+  static BlockPool blocks;
+  return blocks;
+}
+
+}  // namespace
 
 std::shared_ptr<MaskStorage> MaskStorage::create() {
   return std::shared_ptr<MaskStorage>(new MaskStorage());
@@ -18,15 +56,20 @@ MaskStorage::~MaskStorage() {
   for (MergerNode* node : _adopted) delete node;
   _extras.clear();
   for (void* large : _large) std::free(large);
-  for (void* block : _blocks) std::free(block);
+  for (void* block : _blocks) {
+    if (!pool().give(block)) std::free(block);
+  }
 }
 
 void MaskStorage::newBlock(Cursor& cursor) {
-  void* block = std::aligned_alloc(kBlockSize, kBlockSize);
-  if (!block) throw std::bad_alloc();
-  // Huge pages where the system offers them: a tree of millions of nodes
-  // then costs hundreds of page faults instead of hundreds of thousands.
-  madvise(block, kBlockSize, MADV_HUGEPAGE);
+  void* block = pool().take();
+  if (!block) {
+    block = std::aligned_alloc(kBlockSize, kBlockSize);
+    if (!block) throw std::bad_alloc();
+    // Huge pages where the system offers them: a tree of millions of nodes
+    // then costs hundreds of page faults instead of hundreds of thousands.
+    madvise(block, kBlockSize, MADV_HUGEPAGE);
+  }
   _blocks.push_back(block);
   new (block) BlockHeader{this};
   static_assert(sizeof(BlockHeader) % kNodeAlignment == 0);
