@@ -16,8 +16,9 @@ class NullBuffer : public std::streambuf {
 }  // namespace
 
 void silenceConsole() {
-  static NullBuffer nowhere;
-  std::cout.rdbuf(&nowhere);
+  // Never destroyed: standard output is flushed once more at exit.
+  static NullBuffer* nowhere = new NullBuffer;
+  std::cout.rdbuf(nowhere);
 }
 
 std::vector<std::string> carve(std::string_view input, size_t count) {
