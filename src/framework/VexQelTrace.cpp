@@ -7,9 +7,9 @@
 namespace {
 
 std::string trimBlanks(const std::string& s) {
-  size_t begin = s.find_first_not_of(" ");
+  size_t begin = s.find_first_not_of(' ');
   if (begin == std::string::npos) return std::string();
-  size_t end = s.find_last_not_of(" ");
+  size_t end = s.find_last_not_of(' ');
   return s.substr(begin, end - begin + 1);
 }
 

@@ -90,8 +90,8 @@ class MergerFile {
   int save(const VexUnicodeString& name);
   // Writes what `save` writes into the file to `out`, without any message:
   // nothing when there is no default mask. Whether every write succeeded.
-  bool writeTo(std::ostream& out);
-  void saveNode(TamLunFileOut& out, MergerObj* node);
+  bool writeTo(std::ostream& file);
+  void saveNode(TamLunFileOut& file, MergerObj* node);
 
   // Merges every mask of this (customer) file against the DEFAULT masks of
   // `ref` and `neu` into `result`. 0, or 1, 2, 3 when `ref`, `neu` or this

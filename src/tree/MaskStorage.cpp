@@ -77,15 +77,19 @@ void MaskStorage::newBlock(Cursor& cursor) {
   cursor.end = static_cast<char*>(block) + kBlockSize;
 }
 
+// The padding that brings `at` to a multiple of `alignment`.
+static size_t paddingFor(const char* at, size_t alignment) {
+  return (alignment - reinterpret_cast<uintptr_t>(at) % alignment) % alignment;
+}
+
 char* MaskStorage::carve(Cursor& cursor, size_t size, size_t alignment) {
-  auto at = reinterpret_cast<uintptr_t>(cursor.next);
-  at = (at + alignment - 1) & ~(alignment - 1);
-  if (!cursor.next || size > static_cast<size_t>(reinterpret_cast<uintptr_t>(cursor.end) - at)) {
+  if (!cursor.next ||
+      paddingFor(cursor.next, alignment) + size > static_cast<size_t>(cursor.end - cursor.next)) {
     newBlock(cursor);
-    at = (reinterpret_cast<uintptr_t>(cursor.next) + alignment - 1) & ~(alignment - 1);
   }
-  cursor.next = reinterpret_cast<char*>(at + size);
-  return reinterpret_cast<char*>(at);
+  char* at = cursor.next + paddingFor(cursor.next, alignment);
+  cursor.next = at + size;
+  return at;
 }
 
 void* MaskStorage::allocateLarge(size_t size) {
@@ -103,7 +107,7 @@ uint8_t* MaskStorage::allocateBytes(size_t size) {
 // Children lists grow by doubling, so their capacities are powers of two:
 // one free list per power recycles the lists that growth leaves behind.
 MergerNode** MaskStorage::allocateChildren(size_t capacity) {
-  size_t bytes = capacity * sizeof(MergerNode*);
+  size_t bytes = capacity * kChildSlot;
   if (bytes > kLargeSize) return static_cast<MergerNode**>(allocateLarge(bytes));
   unsigned sizeClass = static_cast<unsigned>(std::countr_zero(std::bit_ceil(capacity)));
   if (MergerNode** items = _freeChildren[sizeClass]) {
@@ -115,7 +119,7 @@ MergerNode** MaskStorage::allocateChildren(size_t capacity) {
 
 void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {
   if (!items) return;
-  if (capacity * sizeof(MergerNode*) > kLargeSize) {
+  if (capacity * kChildSlot > kLargeSize) {
     _large.erase(items);
     std::free(items);
     return;

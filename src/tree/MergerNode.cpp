@@ -104,10 +104,10 @@ void MergerNode::growChildren(size_t capacity) {
   if (inStorage()) {
     MaskStorage* storage = MaskStorage::of(this);
     items = storage->allocateChildren(capacity);
-    if (_nChildren) std::memcpy(items, _pChildren, _nChildren * sizeof(MergerNode*));
+    if (_nChildren) std::memcpy(items, _pChildren, _nChildren * MaskStorage::kChildSlot);
     storage->releaseChildren(_pChildren, old);
   } else {
-    items = static_cast<MergerNode**>(std::realloc(_pChildren, capacity * sizeof(MergerNode*)));
+    items = static_cast<MergerNode**>(std::realloc(_pChildren, capacity * MaskStorage::kChildSlot));
     if (!items) throw std::bad_alloc();
   }
   _pChildren = items;
@@ -149,10 +149,11 @@ void MergerNode::takeComments(VexListValVexUnicodeString& comments) {
   NodeExtras& own = extras();
   if (own.comments) {
     own.comments->Append(comments);
+    comments.RemoveAll(VexCollec::FreeMemory);
   } else {
-    own.comments = std::make_unique<VexListValVexUnicodeString>(std::move(comments));
+    own.comments = std::make_unique<VexListValVexUnicodeString>();
+    std::swap(*own.comments, comments);
   }
-  comments.RemoveAll(VexCollec::FreeMemory);
 }
 
 VexListValVexUnicodeString* MergerNode::getComments() const {
