@@ -34,7 +34,7 @@ MergerNode::MergerNode(MergerNode* parent, NodeText::Parts texts)
       _pText(packText(nullptr, texts.type, texts.name, texts.value)),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kOnHeap),
+      _nBits(0),
       _nCapacityLog(kNoList) {
   if (parent) parent->add(this);
 }
@@ -45,7 +45,7 @@ MergerNode::MergerNode(MaskStorage&, MergerNode* parent, const uint8_t* text)
       _pText(text),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kInStorage),
+      _nBits(kInStorage),
       _nCapacityLog(kNoList) {
   if (parent) parent->appendChild(this);
 }

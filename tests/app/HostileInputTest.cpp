@@ -2,8 +2,8 @@
 #include <malloc.h>
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <streambuf>
@@ -37,15 +37,22 @@ class CountingBuffer : public std::streambuf {
   }
 };
 
-// The fastest of three runs of `work`, in seconds.
+// The processor time of this thread, in seconds: what other programs do
+// on the machine does not count.
+double threadSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The fastest of three runs of `work`, in seconds of processor time.
 template <class Work>
 double fastest(Work work) {
   double best = 1e9;
   for (int i = 0; i < 3; ++i) {
-    auto start = std::chrono::steady_clock::now();
+    double start = threadSeconds();
     work();
-    best = std::min(
-        best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    best = std::min(best, threadSeconds() - start);
   }
   return best;
 }
@@ -72,7 +79,7 @@ TEST(HostileInput, RejectedRulesCostTimeInProportion) {
       MergerRule::end();
     });
   };
-  double small = load(4000), large = load(40000);
+  double small = load(10000), large = load(100000);
   EXPECT_LT(large / small, 30) << small << " s, then " << large << " s";
 }
 
