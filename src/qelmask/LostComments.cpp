@@ -1,0 +1,101 @@
+#include "qelmask/LostComments.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "maskfile/MergerFile.h"
+#include "qelmask/InputFile.h"
+#include "qelmask/MergeRecorder.h"
+#include "qelmask/QuestionLog.h"
+#include "qelmask/ReadLog.h"
+#include "tree/MergerObj.h"
+
+namespace {
+
+// The customer nodes whose comments the output lacks, in tree order.
+void findLeftOut(const MergerObj* node, const MergeRecorder& recorder,
+                 std::vector<const MergerObj*>& lost) {
+  if (recorder.copiedWhole(node)) return;
+  if (node->getComments() && !recorder.copied(node)) lost.push_back(node);
+  for (size_t i = 0; i < node->childCount(); ++i) {
+    if (const MergerObj* child = node->childAt(i)) findLeftOut(child, recorder, lost);
+  }
+}
+
+std::string whyLeftOut(const MergerObj* node, const QuestionLog::Entry* question) {
+  std::string id;
+  node->appendId(id);
+  std::string where = id.empty() ? "the mask " + std::string(node->name()) : id;
+  if (question && QuestionLog::newReplacedCusto(*question))
+    return "on " + where + ", replaced by version N+1's";
+  if (question && question->kind == MergeObserver::kDroppedByNew)
+    return "on " + where + ", which version N+1 dropped";
+  return "on " + where + ", which is not in the output";
+}
+
+// The starts of the lines of a file, line 1 first.
+std::vector<size_t> lineStarts(std::string_view bytes) {
+  std::vector<size_t> starts{0};
+  for (size_t at = bytes.find('\n'); at != std::string_view::npos; at = bytes.find('\n', at + 1))
+    starts.push_back(at + 1);
+  return starts;
+}
+
+std::string_view lineAt(std::string_view bytes, const std::vector<size_t>& starts, long line) {
+  size_t begin = starts[static_cast<size_t>(line - 1)];
+  size_t end = static_cast<size_t>(line) < starts.size() ? starts[static_cast<size_t>(line)] - 1
+                                                         : bytes.size();
+  return bytes.substr(begin, end - begin);
+}
+
+}  // namespace
+
+void LostComments::addDropped(const ReadLog& custoLog) {
+  for (const ReadLog::Entry* entry : custoLog.droppedComments()) {
+    _entries.push_back({entry->line, entry->text, ReadLog::describe(*entry)});
+  }
+  _sorted = false;
+}
+
+void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& recorder,
+                              const QuestionLog& questions, const std::string& custoName) {
+  std::vector<const MergerObj*> lost;
+  for (int i = 1; i <= custo.getMaskCount(); ++i) {
+    if (const MergerObj* mask = custo.getMaskAt(i)) findLeftOut(mask, recorder, lost);
+  }
+  if (lost.empty()) return;
+
+  std::unordered_map<const MergerObj*, const QuestionLog::Entry*> byNode;
+  for (const QuestionLog::Entry& entry : questions.entries()) {
+    if (entry.custo) byNode.emplace(entry.custo, &entry);
+  }
+  std::string bytes, ignored;
+  InputFile::read(custoName, bytes, ignored);
+  std::vector<size_t> starts = lineStarts(bytes);
+  for (const MergerObj* node : lost) {
+    auto found = byNode.find(node);
+    std::string why = whyLeftOut(node, found == byNode.end() ? nullptr : found->second);
+    // The comments stand above the node's line, maybe with blank lines
+    // between them: the last comment lines before it are the node's.
+    const VexListValVexUnicodeString& comments = *node->getComments();
+    long line = node->getLine();
+    for (int k = comments.Size(); k >= 1; --k) {
+      do {
+        --line;
+      } while (line >= 1 && static_cast<size_t>(line) <= starts.size() &&
+               lineAt(bytes, starts, line).substr(0, 2) != "//");
+      _entries.push_back({line, comments[k].str(), why});
+    }
+  }
+  _sorted = false;
+}
+
+const std::vector<LostComments::Entry>& LostComments::entries() const {
+  if (!_sorted) {
+    std::stable_sort(_entries.begin(), _entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.line < b.line; });
+    _sorted = true;
+  }
+  return _entries;
+}
