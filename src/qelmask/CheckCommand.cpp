@@ -16,10 +16,16 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
 
   // Questions are what a merge is for; what needs a look is a rule that
   // did nothing, a comment that would be lost and a line the reader skips.
-  size_t findings = session.rules().stale().size() + session.lostComments().entries().size() +
-                    static_cast<size_t>(MergeSummary::ignoredCount(session.readLogs()));
-  out << (findings == 0 ? "Nothing to report.\n"
-                        : "To look at: " + std::to_string(findings) + "\n");
+  size_t stale = session.rules().stale().size();
+  size_t lost = session.lostComments().entries().size();
+  auto ignored = static_cast<size_t>(MergeSummary::ignoredCount(session.readLogs()));
+  size_t findings = stale + lost + ignored;
+  if (findings == 0) {
+    out << "Nothing to report.\n";
+  } else {
+    out << "To look at: " << stale << " stale rules, " << lost << " lost comments, " << ignored
+        << " ignored lines\n";
+  }
   out.flush();
   return findings == 0 ? kDone : kInputProblem;
 }

@@ -8,8 +8,11 @@
 int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   std::vector<std::string> outputs{options.output};
   if (!options.sortedCusto.empty()) outputs.push_back(options.sortedCusto);
-  if (!OutputWriter::accept(outputs, {options.ref, options.neu, options.custo, options.rules},
-                            options.force, diagnostics)) {
+  std::vector<OutputGuard::Other> inputs{{"the input", options.ref},
+                                         {"the input", options.neu},
+                                         {"the input", options.custo},
+                                         {"the rule file", options.rules}};
+  if (!OutputWriter::accept(outputs, inputs, options.force, diagnostics)) {
     return kOutputRefused;
   }
 

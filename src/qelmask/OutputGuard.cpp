@@ -19,19 +19,19 @@ fs::path normalised(const std::string& path) {
 
 }  // namespace
 
-OutputGuard::OutputGuard(std::vector<std::string> others, bool force)
+OutputGuard::OutputGuard(std::vector<Other> others, bool force)
     : _others(std::move(others)), _force(force) {}
 
 std::string OutputGuard::sameFileAs(const std::string& output) const {
   struct stat out {};
   bool exists = ::stat(output.c_str(), &out) == 0;
-  for (const std::string& other : _others) {
-    if (other.empty()) continue;
+  for (const Other& other : _others) {
+    if (other.name.empty()) continue;
     struct stat in {};
-    bool same = exists ? ::stat(other.c_str(), &in) == 0 && in.st_dev == out.st_dev &&
+    bool same = exists ? ::stat(other.name.c_str(), &in) == 0 && in.st_dev == out.st_dev &&
                              in.st_ino == out.st_ino
-                       : normalised(other) == normalised(output);
-    if (same) return other;
+                       : normalised(other.name) == normalised(output);
+    if (same) return other.role + " " + other.name;
   }
   return {};
 }

@@ -9,15 +9,22 @@
 // unless asked to, and never replaces anything but a regular file.
 class OutputGuard {
  public:
-  // `others`: the run's other files (inputs, rule file, other outputs).
-  OutputGuard(std::vector<std::string> others, bool force);
+  // One of the run's other files, and what it is to the run ("the input",
+  // "the rule file"...).
+  struct Other {
+    std::string role;
+    std::string name;
+  };
+
+  OutputGuard(std::vector<Other> others, bool force);
 
   // Why `output` is refused, or "" when it may be written.
   std::string refusal(const std::string& output) const;
 
  private:
+  // The role and name of the other file that `output` is, or "".
   std::string sameFileAs(const std::string& output) const;
 
-  std::vector<std::string> _others;
+  std::vector<Other> _others;
   bool _force;
 };

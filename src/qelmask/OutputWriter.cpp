@@ -4,13 +4,13 @@
 #include "qelmask/TempFileRegistry.h"
 
 bool OutputWriter::accept(const std::vector<std::string>& names,
-                          const std::vector<std::string>& inputs, bool force,
+                          const std::vector<OutputGuard::Other>& inputs, bool force,
                           Diagnostics& diagnostics) {
   bool accepted = true;
   for (size_t i = 0; i < names.size(); ++i) {
     // Each output is also checked against the other outputs.
-    std::vector<std::string> others = inputs;
-    for (size_t j = 0; j < i; ++j) others.push_back(names[j]);
+    std::vector<OutputGuard::Other> others = inputs;
+    for (size_t j = 0; j < i; ++j) others.push_back({"the output", names[j]});
     std::string refusal = OutputGuard(others, force).refusal(names[i]);
     if (refusal.empty()) continue;
     diagnostics.error(names[i], refusal + "; nothing written");

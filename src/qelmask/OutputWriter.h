@@ -8,6 +8,7 @@
 
 #include "qelmask/AtomicFile.h"
 #include "qelmask/Diagnostics.h"
+#include "qelmask/OutputGuard.h"
 
 // Writes the outputs of a run all or nothing, as far as a file system
 // allows: every output is written in full to its temporary and synced
@@ -18,8 +19,9 @@ class OutputWriter {
 
   // Whether every one of `names` may be written, given the run's inputs
   // (and the outputs before it); each refusal is reported.
-  static bool accept(const std::vector<std::string>& names, const std::vector<std::string>& inputs,
-                     bool force, Diagnostics& diagnostics);
+  static bool accept(const std::vector<std::string>& names,
+                     const std::vector<OutputGuard::Other>& inputs, bool force,
+                     Diagnostics& diagnostics);
 
   // Adds an output whose content `fill` writes (true when it wrote it all).
   void add(std::string name, std::function<bool(std::ostream&)> fill);

@@ -1,5 +1,7 @@
 #include "qelmask/ReadLog.h"
 
+#include <algorithm>
+
 namespace {
 
 bool isGeneratedHeader(std::string_view line) {
@@ -22,6 +24,9 @@ std::vector<const ReadLog::Entry*> ReadLog::reported() const {
   for (const Entry& entry : _entries) {
     if (!entry.comment || !isGeneratedHeader(entry.text)) entries.push_back(&entry);
   }
+  // A dropped comment is told when the line after it is read.
+  std::stable_sort(entries.begin(), entries.end(),
+                   [](const Entry* a, const Entry* b) { return a->line < b->line; });
   return entries;
 }
 

@@ -22,7 +22,7 @@ class ReadLog : public ReadObserver {
   void lineIgnored(long line, std::string_view text, Reason reason) override;
   void commentDropped(long line, std::string_view text, Reason reason) override;
 
-  // Everything left out, but the comments of the header that every merged
+  // Everything left out, in line order, but the comments of the header that every merged
   // file starts with (the next merge writes its own): a customer file that
   // is an earlier output is no cause for alarm.
   std::vector<const Entry*> reported() const;

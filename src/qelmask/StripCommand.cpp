@@ -6,7 +6,8 @@
 #include "qelmask/ReviewRecords.h"
 
 int StripCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
-  if (!OutputWriter::accept({options.output}, {options.merged}, options.force, diagnostics)) {
+  if (!OutputWriter::accept({options.output}, {{"the input", options.merged}}, options.force,
+                            diagnostics)) {
     return kOutputRefused;
   }
   std::string merged, error;
