@@ -23,15 +23,28 @@ void findLeftOut(const MergerObj* node, const MergeRecorder& recorder,
   }
 }
 
-std::string whyLeftOut(const MergerObj* node, const QuestionLog::Entry* question) {
+std::string idOf(const MergerObj* node) {
   std::string id;
   node->appendId(id);
-  std::string where = id.empty() ? "the mask " + std::string(node->name()) : id;
-  if (question && QuestionLog::newReplacedCusto(*question))
-    return "on " + where + ", replaced by version N+1's";
-  if (question && question->kind == MergeObserver::kDroppedByNew)
-    return "on " + where + ", which version N+1 dropped";
-  return "on " + where + ", which is not in the output";
+  return id.empty() ? "the mask " + std::string(node->name()) : id;
+}
+
+// Why the node is not in the output: the question it raised, or the one
+// that an ancestor raised and that took the node's whole branch with it.
+std::string whyLeftOut(
+    const MergerObj* node,
+    const std::unordered_map<const MergerObj*, const QuestionLog::Entry*>& asked) {
+  std::string why = "on " + idOf(node);
+  for (const MergerObj* at = node; at; at = at->getParentObj()) {
+    auto found = asked.find(at);
+    if (found == asked.end()) continue;
+    if (at != node) why += ", under " + idOf(at);
+    if (QuestionLog::newReplacedCusto(*found->second)) return why + ", replaced by version N+1's";
+    if (found->second->kind == MergeObserver::kDroppedByNew)
+      return why + ", which version N+1 dropped";
+    break;
+  }
+  return why + ", which is not in the output";
 }
 
 // The starts of the lines of a file, line 1 first.
@@ -66,16 +79,15 @@ void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& reco
   }
   if (lost.empty()) return;
 
-  std::unordered_map<const MergerObj*, const QuestionLog::Entry*> byNode;
+  std::unordered_map<const MergerObj*, const QuestionLog::Entry*> asked;
   for (const QuestionLog::Entry& entry : questions.entries()) {
-    if (entry.custo) byNode.emplace(entry.custo, &entry);
+    if (entry.custo) asked.emplace(entry.custo, &entry);
   }
   std::string bytes, ignored;
   InputFile::read(custoName, bytes, ignored);
   std::vector<size_t> starts = lineStarts(bytes);
   for (const MergerObj* node : lost) {
-    auto found = byNode.find(node);
-    std::string why = whyLeftOut(node, found == byNode.end() ? nullptr : found->second);
+    std::string why = whyLeftOut(node, asked);
     // The comments stand above the node's line, maybe with blank lines
     // between them: the last comment lines before it are the node's.
     const VexListValVexUnicodeString& comments = *node->getComments();
