@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <initializer_list>
 
 #include "qelmask/TempFileRegistry.h"
 
@@ -41,10 +43,20 @@ bool AtomicFile::fail(const char* step, int code, std::string& error) {
 bool AtomicFile::open(std::string& error) {
   std::string name = std::filesystem::path(_target).filename().string();
   std::string pattern = folderOf(_target) + "/." + name + ".qelmask-XXXXXX";
+  // No signal between the creation and the registration: the handler
+  // must know of every temporary that exists.
+  sigset_t signals, previous;
+  sigemptyset(&signals);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, signal);
+  sigprocmask(SIG_BLOCK, &signals, &previous);
   _fd = ::mkstemp(pattern.data());
-  if (_fd < 0) return fail("cannot create a file in its folder", errno, error);
-  _temporary = pattern;
-  TempFileRegistry::add(_temporary.c_str());
+  int code = errno;
+  if (_fd >= 0) {
+    _temporary = pattern;
+    TempFileRegistry::add(_temporary.c_str());
+  }
+  sigprocmask(SIG_SETMASK, &previous, nullptr);
+  if (_fd < 0) return fail("cannot create a file in its folder", code, error);
   _buffer = std::make_unique<FdStreamBuf>(_fd);
   _stream = std::make_unique<std::ostream>(_buffer.get());
   return true;
