@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+
+#include "framework/TamLunFileIn.h"
 
 bool InputFile::read(const std::string& name, std::string& bytes, std::string& error) {
   struct stat info {};
@@ -24,17 +24,13 @@ bool InputFile::read(const std::string& name, std::string& bytes, std::string& e
     error = "file is not readable";
     return false;
   }
-  std::ifstream in(name, std::ios::binary);
-  if (!in) {
-    error = std::string("cannot be read: ") + std::strerror(errno);
+  // Read as the merger reads it: in one piece, sized from the start.
+  TamLunFileIn file;
+  file.open(name.c_str());
+  if (!file.good()) {
+    error = "cannot be read";
     return false;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) {
-    error = "cannot be read: input/output error";
-    return false;
-  }
-  bytes = std::move(content).str();
+  bytes = file.takeContent();
   return true;
 }

@@ -13,11 +13,20 @@
 
 namespace {
 
-// The customer nodes whose comments the output lacks, in tree order.
+// Whether a copy of a whole subtree took `node` along.
+bool underWholeCopy(const MergerObj* node, const MergeRecorder& recorder) {
+  for (const MergerObj* at = node; at; at = at->getParentObj()) {
+    if (recorder.copiedWhole(at)) return true;
+  }
+  return false;
+}
+
+// The customer nodes whose comments the output lacks, in tree order. Only
+// nodes with comments are looked up: most nodes have none.
 void findLeftOut(const MergerObj* node, const MergeRecorder& recorder,
                  std::vector<const MergerObj*>& lost) {
-  if (recorder.copiedWhole(node)) return;
-  if (node->getComments() && !recorder.copied(node)) lost.push_back(node);
+  if (node->getComments() && !recorder.copied(node) && !underWholeCopy(node, recorder))
+    lost.push_back(node);
   for (size_t i = 0; i < node->childCount(); ++i) {
     if (const MergerObj* child = node->childAt(i)) findLeftOut(child, recorder, lost);
   }

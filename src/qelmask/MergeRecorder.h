@@ -1,6 +1,6 @@
 #pragma once
 
-#include <unordered_set>
+#include <vector>
 
 #include "merge/MergeObserver.h"
 #include "qelmask/QuestionLog.h"
@@ -9,7 +9,8 @@
 // source nodes reached the output with their comments, so that the
 // customer's comments left behind can be found afterwards. A copy costs a
 // check of one pointer; only copies of commented nodes and of whole
-// subtrees are remembered.
+// subtrees are remembered, appended to a list that is sorted once, when the
+// merge is over (`seal`).
 class MergeRecorder : public MergeObserver {
  public:
   explicit MergeRecorder(QuestionLog& questions) : _questions(questions) {}
@@ -17,14 +18,16 @@ class MergeRecorder : public MergeObserver {
   void nodeCloned(const MergerObj* source, const MergerObj* copy, int mode) override;
   void questionSettled(const Question& question) override;
 
+  // Readies the look-ups below; call it once the merge is over.
+  void seal();
   // Whether `node` was copied active, with its comments (alone or as the
   // top of a subtree).
   bool copied(const MergerObj* node) const;
   // Whether `node` was copied with its whole subtree.
-  bool copiedWhole(const MergerObj* node) const { return _whole.count(node) != 0; }
+  bool copiedWhole(const MergerObj* node) const;
 
  private:
   QuestionLog& _questions;
-  std::unordered_set<const MergerObj*> _copied;
-  std::unordered_set<const MergerObj*> _whole;
+  std::vector<const MergerObj*> _copied;
+  std::vector<const MergerObj*> _whole;
 };

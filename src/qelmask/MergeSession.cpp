@@ -1,5 +1,7 @@
 #include "qelmask/MergeSession.h"
 
+#include <algorithm>
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -66,15 +68,17 @@ int MergeSession::readInputs() {
     files[i]->parse(std::move(bytes[i]));
     files[i]->sort(0);
   };
-  // Side by side, unless trace lines would then be mixed.
-  if (VexQelTrace::AnyActive()) {
-    for (int i = 0; i < 3; ++i) readOne(i);
-  } else {
-    std::vector<std::thread> threads;
-    for (int i = 1; i < 3; ++i) threads.emplace_back(readOne, i);
-    readOne(0);
-    for (std::thread& thread : threads) thread.join();
-  }
+  // Side by side, as many at once as there are cores, unless trace lines
+  // would then be mixed.
+  unsigned cores = VexQelTrace::AnyActive() ? 1 : std::max(std::thread::hardware_concurrency(), 1u);
+  std::atomic<int> next{0};
+  auto work = [&]() {
+    for (int i = next++; i < 3; i = next++) readOne(i);
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < std::min(cores, 3u); ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
   _diagnostics.progress() << "Read: " << _inputNames[0] << " (" << _ref.getLineCount()
                           << " lines), " << _inputNames[1] << " (" << _neu.getLineCount()
                           << " lines), " << _inputNames[2] << " (" << _custo.getLineCount()
@@ -103,6 +107,7 @@ int MergeSession::merge() {
 }
 
 void MergeSession::collect() {
+  _recorder.seal();
   _rules.count(_questions);
   _rules.suggest(_neu, _custo);
   _lost.addDropped(_logs[2]);
