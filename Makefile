@@ -2,7 +2,7 @@
 # new user needs.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-release test-asan demo bench format clean
+.PHONY: all build test test-release test-asan demo bench fuzz format clean
 
 all: build
 
@@ -33,6 +33,15 @@ bench:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
 	./bench/run-bench.sh build/release
+
+# Each fuzz target for FUZZ_SECONDS seconds (clang and its libFuzzer
+# runtime needed: `.ci/run` installs them); new inputs are kept in
+# build/fuzz/fuzz-corpus for the next run.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	./tests/fuzz/run-fuzz.sh build/fuzz $(FUZZ_SECONDS)
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "framework/TamLunFileIn.h"
 #include "framework/VexUnicodeString.h"
 
@@ -8,4 +10,6 @@
 // Returns -1 when the file could not be opened (already reported), else the
 // number of rejected lines; every line is read even after a rejection, so
 // that all bad lines are reported in one run.
-int loadRuleFile(const VexUnicodeString& name, TamLunFileIn& file);
+long loadRuleFile(const VexUnicodeString& name, TamLunFileIn& file);
+// The same for the bytes of a rule file already in memory.
+long loadRules(std::string bytes);

@@ -1,34 +1,10 @@
 #include "framework/TamLunFileIn.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-
-// Reads the whole file behind `fd` into `content`; false on any read error
-// (reading a directory fails here).
-bool readAll(int fd, std::string& content) {
-  struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) return false;
-  if (S_ISREG(info.st_mode) && info.st_size > 0) content.reserve(info.st_size);
-  char buffer[1 << 16];
-  for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n == 0) return true;
-    if (n < 0) return false;
-    content.append(buffer, static_cast<size_t>(n));
-  }
-}
-
-}  // namespace
+#include "framework/FileStore.h"
 
 void TamLunFileIn::open(const char* name) {
   close();
-  int fd = ::open(name, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return;
-  _good = readAll(fd, _content);
-  ::close(fd);
+  _good = FileStore::current().read(name, _content);
   if (!_good) _content.clear();
 }
 

@@ -1,11 +1,13 @@
 #include "framework/TamLunFileOut.h"
 
+#include "framework/FileStore.h"
+
 void TamLunFileOut::open(const char* name) {
-  if (_out.is_open()) _out.close();
-  _out.clear();
-  _out.open(name, std::ios::binary | std::ios::trunc);
+  close();
+  _out = FileStore::current().create(name);
 }
 
 void TamLunFileOut::close() {
-  if (_out.is_open()) _out.close();
+  if (_out) _out->flush();
+  _out.reset();
 }

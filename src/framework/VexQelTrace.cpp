@@ -1,14 +1,15 @@
 #include "framework/VexQelTrace.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
 namespace {
 
 std::string trimBlanks(const std::string& s) {
-  size_t begin = s.find_first_not_of(" ");
+  size_t begin = s.find_first_not_of(' ');
   if (begin == std::string::npos) return std::string();
-  size_t end = s.find_last_not_of(" ");
+  size_t end = s.find_last_not_of(' ');
   return s.substr(begin, end - begin + 1);
 }
 
@@ -26,11 +27,34 @@ bool VexQelTrace::IsListed(const std::string& list, const std::string& name) {
   return false;
 }
 
-VexQelTrace::VexQelTrace(const char* name, const char*, const char*, int, VexTraMode) {
+VexQelTrace::VexQelTrace(const char* name, const char*, const char*, int, VexTraMode)
+    : _name(name ? name : ""), _active(false) {
   const char* list = std::getenv("VEX_TRACE");
   _active = list != nullptr && name != nullptr && IsListed(list, name);
   if (_active) ++activeCount();
+  channels().push_back(this);
 }
+
+VexQelTrace::~VexQelTrace() {
+  std::vector<VexQelTrace*>& all = channels();
+  all.erase(std::remove(all.begin(), all.end(), this), all.end());
+  if (_active) --activeCount();
+}
+
+std::vector<VexQelTrace*>& VexQelTrace::channels() {
+  static std::vector<VexQelTrace*> all;
+  return all;
+}
+
+void VexQelTrace::Configure(const char* list) {
+  activeCount() = 0;
+  for (VexQelTrace* channel : channels()) {
+    channel->_active = list != nullptr && !channel->_name.empty() && IsListed(list, channel->_name);
+    if (channel->_active) ++activeCount();
+  }
+}
+
+void VexQelTrace::ReadSettings() { Configure(std::getenv("VEX_TRACE")); }
 
 int& VexQelTrace::activeCount() {
   static int count = 0;

@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "framework/VexTypes.h"
 #include "framework/VexUnicodeString.h"
@@ -16,6 +17,7 @@ class VexQelTrace {
  public:
   VexQelTrace(const char* name, const char* name2, const char* destination, int size,
               VexTraMode mode);
+  ~VexQelTrace();
   VexQelTrace(const VexQelTrace&) = delete;
   VexQelTrace& operator=(const VexQelTrace&) = delete;
 
@@ -34,6 +36,11 @@ class VexQelTrace {
   // Whether any channel of the program is on: work that would reorder trace
   // lines (reading files side by side) is done only when none is.
   static bool AnyActive() { return activeCount() > 0; }
+  // Switches every channel on or off by `list` (as VEX_TRACE would; null
+  // switches all off), or by VEX_TRACE as it is now: runs in one process
+  // may each have their own settings.
+  static void Configure(const char* list);
+  static void ReadSettings();
 
  private:
   static void write(int n);
@@ -44,6 +51,8 @@ class VexQelTrace {
   static void write(std::string_view text);
 
   static int& activeCount();
+  static std::vector<VexQelTrace*>& channels();
 
+  std::string _name;
   bool _active;
 };

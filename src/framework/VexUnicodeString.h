@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <iosfwd>
 #include <string>
 #include <string_view>
@@ -21,7 +22,11 @@ class VexUnicodeString {
     return *this;
   }
 
-  int GetLengthInChar() const { return static_cast<int>(_text.size()); }
+  // The length as the contract's int: clamped, never wrapped (a text of
+  // 2 GiB or more is still long, not empty or negative).
+  int GetLengthInChar() const {
+    return _text.size() > INT_MAX ? INT_MAX : static_cast<int>(_text.size());
+  }
   // Valid while this string is unchanged. Text after an inner NUL byte is
   // still there, but C functions will not see it.
   const char* ConvertToChar() const { return _text.c_str(); }

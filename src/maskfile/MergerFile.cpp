@@ -1,11 +1,10 @@
 #include "maskfile/MergerFile.h"
 
-#include <unistd.h>
-
 #include <functional>
 #include <iostream>
 
 #include "app/Console.h"
+#include "framework/FileStore.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
 #include "maskfile/MaskFileVocabulary.h"
@@ -60,12 +59,9 @@ void MergerFile::reset() {
 
 int MergerFile::openFile(const VexUnicodeString& name, TamLunFileIn& file) {
   if (name.GetLengthInChar() < 1) return RaiseError(1, "LUNMerger_NO_FILE_SPECIFIED", 1);
-  if (access(name.ConvertToChar(), F_OK) != 0) {
-    return RaiseError(2, "LUNMerger_FILE_DOES_NOT_EXIST", 0);
-  }
-  if (access(name.ConvertToChar(), R_OK) != 0) {
-    return RaiseError(3, "LUNMerger_CANNOT_READ_FILE", 0);
-  }
+  FileStore& files = FileStore::current();
+  if (!files.exists(name.ConvertToChar())) return RaiseError(2, "LUNMerger_FILE_DOES_NOT_EXIST", 0);
+  if (!files.readable(name.ConvertToChar())) return RaiseError(3, "LUNMerger_CANNOT_READ_FILE", 0);
   file.open(name.ConvertToChar());
   if (!file.good()) return RaiseError(4, "LUNMerger_CANNOT_OPEN_FILE", 0);
   return 0;
@@ -73,9 +69,8 @@ int MergerFile::openFile(const VexUnicodeString& name, TamLunFileIn& file) {
 
 bool MergerFile::openQuietly(const VexUnicodeString& name, TamLunFileIn& file) {
   if (name.GetLengthInChar() < 1) return false;
-  if (access(name.ConvertToChar(), F_OK) != 0 || access(name.ConvertToChar(), R_OK) != 0) {
-    return false;
-  }
+  FileStore& files = FileStore::current();
+  if (!files.exists(name.ConvertToChar()) || !files.readable(name.ConvertToChar())) return false;
   file.open(name.ConvertToChar());
   return file.good();
 }

@@ -9,9 +9,9 @@
 
 #include "framework/TamLunFileIn.h"
 #include "framework/TamLunFileOut.h"
+#include "framework/TextCursor.h"
 #include "framework/VexListValVexUnicodeString.h"
 #include "framework/VexRawCollPV.h"
-#include "maskfile/LineCursor.h"
 #include "maskfile/OutputBuffer.h"
 #include "maskfile/ReadObserver.h"
 #include "merge/MergeObserver.h"
@@ -90,8 +90,8 @@ class MergerFile {
   int save(const VexUnicodeString& name);
   // Writes what `save` writes into the file to `out`, without any message:
   // nothing when there is no default mask. Whether every write succeeded.
-  bool writeTo(std::ostream& out);
-  void saveNode(TamLunFileOut& out, MergerObj* node);
+  bool writeTo(std::ostream& file);
+  void saveNode(TamLunFileOut& file, MergerObj* node);
 
   // Merges every mask of this (customer) file against the DEFAULT masks of
   // `ref` and `neu` into `result`. 0, or 1, 2, 3 when `ref`, `neu` or this
@@ -114,15 +114,15 @@ class MergerFile {
   void reportLineCount();
   // One line, from its first byte to its end (line feed excluded).
   void handleLine(char* begin, char* end);
-  void addMask(LineCursor& fields);
-  void addEntity(LineCursor& fields);
-  void addAttr(LineCursor& fields);
-  void addACI(LineCursor& fields);
-  void addFilter(LineCursor& fields);
-  void addValue(LineCursor& fields);
-  void setSep(LineCursor& fields);
+  void addMask(TextCursor& fields);
+  void addEntity(TextCursor& fields);
+  void addAttr(TextCursor& fields);
+  void addACI(TextCursor& fields);
+  void addFilter(TextCursor& fields);
+  void addValue(TextCursor& fields);
+  void setSep(TextCursor& fields);
   // The next field, up to the separator, without surrounding blanks.
-  std::string_view next(LineCursor& fields) const;
+  std::string_view next(TextCursor& fields) const;
 
   MergerObj* newNode(MergerObj* parent, std::string_view type, std::string_view name,
                      std::string_view value, char ordered = 'N');

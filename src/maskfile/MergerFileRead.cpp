@@ -1,6 +1,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "framework/LineSplitter.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
 #include "maskfile/MaskFileVocabulary.h"
@@ -10,6 +11,15 @@
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
 namespace {
+
+// Upper-cases the ASCII letters of a piece of the line being read, where it
+// stands: the reader owns the bytes of the file it reads.
+void toUpperInPlace(std::string_view piece) {
+  auto text = const_cast<char*>(piece.data());
+  for (size_t i = 0; i < piece.size(); ++i) {
+    if (text[i] >= 'a' && text[i] <= 'z') text[i] = static_cast<char>(text[i] - 'a' + 'A');
+  }
+}
 
 // The keyword of a line, upper-cased, when it is short enough to be one.
 std::string_view upperKeyword(std::string_view word, char (&buffer)[16]) {
@@ -75,17 +85,9 @@ void MergerFile::reportLineCount() {
   }
 }
 
-// The lines are the pieces between line feeds; a final line feed does not
-// start one more line, but an empty file is one empty line.
 void MergerFile::parse(std::string bytes) {
-  char* at = bytes.data();
-  char* end = at + bytes.size();
-  do {
-    auto feed = static_cast<char*>(std::memchr(at, '\n', static_cast<size_t>(end - at)));
-    char* lineEnd = feed ? feed : end;
-    handleLine(at, lineEnd);
-    at = feed ? feed + 1 : end;
-  } while (at < end);
+  forEachLine(bytes.data(), bytes.data() + bytes.size(),
+              [this](char* begin, char* end) { handleLine(begin, end); });
   dropComments(ReadObserver::Reason::kEndOfFile);
 }
 
@@ -122,7 +124,7 @@ void MergerFile::handleLine(char* begin, char* end) {
   // The line as it stands before fields are upper-cased in place.
   if (_pObserver) _sLine.assign(begin, end);
 
-  LineCursor fields(begin, end);
+  TextCursor fields(std::string_view(begin, static_cast<size_t>(end - begin)));
   char buffer[16];
   std::string_view keyword = upperKeyword(fields.nextWord(), buffer);
   if (keyword == gsACI.str()) {
@@ -165,8 +167,8 @@ void MergerFile::dropComments(ReadObserver::Reason reason) {
   _commentLines.clear();
 }
 
-std::string_view MergerFile::next(LineCursor& fields) const {
-  return LineCursor::stripBlanks(fields.nextField(_sSeparator.str()));
+std::string_view MergerFile::next(TextCursor& fields) const {
+  return TextCursor::stripBlanks(fields.nextPiece(_sSeparator.str()));
 }
 
 int MergerFile::isNull(std::string_view field) {
@@ -194,13 +196,13 @@ void MergerFile::attachComments(MergerObj* node) {
   _commentLines.clear();
 }
 
-void MergerFile::setSep(LineCursor& fields) {
-  std::string_view separator = LineCursor::stripBlanks(fields.nextWord());
+void MergerFile::setSep(TextCursor& fields) {
+  std::string_view separator = TextCursor::stripBlanks(fields.nextWord());
   // An empty separator would split nothing: the previous one stays.
   if (!separator.empty()) _sSeparator = VexUnicodeString(separator);
 }
 
-void MergerFile::addMask(LineCursor& fields) {
+void MergerFile::addMask(TextCursor& fields) {
   _sMask = VexUnicodeString(next(fields));
   next(fields);  // a field that is not used
   std::string_view value = next(fields);
@@ -209,10 +211,10 @@ void MergerFile::addMask(LineCursor& fields) {
   attachComments(mask);
 }
 
-void MergerFile::addEntity(LineCursor& fields) {
+void MergerFile::addEntity(TextCursor& fields) {
   std::string_view name = next(fields);
   std::string_view maskName = next(fields);
-  LineCursor::toUpper(maskName);
+  toUpperInPlace(maskName);
   MergerObj* mask = getMask(maskName);
   if (!mask) {
     console() << "> Warning: line " << _nLines << " ignored [" << name << "], unknown mask"
@@ -228,12 +230,12 @@ void MergerFile::addEntity(LineCursor& fields) {
   attachComments(entity);
 }
 
-void MergerFile::addAttr(LineCursor& fields) {
+void MergerFile::addAttr(TextCursor& fields) {
   std::string_view name = next(fields);
   std::string_view where = next(fields);
-  LineCursor parts(const_cast<char*>(where.data()), const_cast<char*>(where.data() + where.size()));
-  std::string_view entityName = parts.nextField(gsDOT.str());
-  std::string_view maskName = parts.nextField(gsDOT.str());
+  TextCursor parts(where);
+  std::string_view entityName = parts.nextPiece(gsDOT.str());
+  std::string_view maskName = parts.nextPiece(gsDOT.str());
   MergerObj* mask = getMask(maskName);
   if (!mask) {
     console() << "> Warning: line " << _nLines << " ignored [" << where << "], unknown mask["
@@ -250,7 +252,7 @@ void MergerFile::addAttr(LineCursor& fields) {
 
   auto flag = [&]() {
     std::string_view field = next(fields);
-    LineCursor::toUpper(field);
+    toUpperInPlace(field);
     return isNull(field) ? gsNO.str() : field;
   };
   std::string_view required = flag();
@@ -273,11 +275,11 @@ void MergerFile::addAttr(LineCursor& fields) {
   attachComments(attr);
 }
 
-void MergerFile::addACI(LineCursor& fields) {
+void MergerFile::addACI(TextCursor& fields) {
   std::string_view operation = next(fields);
-  LineCursor::toUpper(operation);
+  toUpperInPlace(operation);
   std::string_view flag = next(fields);
-  LineCursor::toUpper(flag);
+  toUpperInPlace(flag);
   if (isNull(flag)) {
     bool grants = operation == gsOP_QUERY.str() || operation == gsOP_EZQU.str() ||
                   operation == gsOP_CREATE.str() || operation == gsOP_WRITE.str();
@@ -287,15 +289,15 @@ void MergerFile::addACI(LineCursor& fields) {
   attachComments(newNode(_pCurrent, gsTYPE_ACI.str(), operation, flag));
 }
 
-void MergerFile::addFilter(LineCursor& fields) {
+void MergerFile::addFilter(TextCursor& fields) {
   std::string_view name = next(fields);
-  LineCursor::toUpper(name);
+  toUpperInPlace(name);
   std::string_view value = next(fields);
   if (!_pCurrent || _bCurrentDetached) return ignoreLine(orphanReason());
   attachComments(newNode(_pCurrent, gsTYPE_FILTER.str(), name, value));
 }
 
-void MergerFile::addValue(LineCursor& fields) {
+void MergerFile::addValue(TextCursor& fields) {
   std::string_view value = next(fields);
   if (!_pCurrent || _bCurrentDetached) return ignoreLine(orphanReason());
   if (!_pCurrentValues)

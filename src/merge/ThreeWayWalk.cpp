@@ -47,6 +47,7 @@ ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& new
 }
 
 void ThreeWayWalk::run() {
+  bool fresh = _result->childCount() == 0;
   gTraceMain << "> keep order?: " << _keepOrder << "\n";
   _ref.next();
   traceParent("> node1: ", _ref.parent());
@@ -56,8 +57,12 @@ void ThreeWayWalk::run() {
   traceParent("> node3: ", _cus.parent());
   while (_ref.current() || _new.current() || _cus.current()) {
     VexQelTraceStep step(&gTraceMain, "Iteration");
-    if (!pass()) return;
+    if (!pass()) break;
   }
+  // Each pass takes the smallest node of the three sorted lists, so the
+  // nodes the walk adds come in order of type and name, and the sort
+  // before writing has nothing to do for them; checked, not trusted.
+  if (fresh && _inOrder) _result->markChildrenInOrder();
 }
 
 bool ThreeWayWalk::pass() {
@@ -276,6 +281,11 @@ MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, int action) {
     created->setLine(source.current()->getLine() - source.parent()->getLine());
   }
   if (created && _observer) _observer->nodeCloned(source.current(), created, cloneMode(action));
+  size_t count = _result->childCount();
+  if (created && count >= 2 &&
+      MergerNode::compareNode(_result->childAt(count - 2), created, 0) > 0) {
+    _inOrder = false;
+  }
   return created;
 }
 

@@ -64,4 +64,6 @@ class ThreeWayWalk {
   MergerObj* _result;
   int _keepOrder;
   MergeObserver* _observer;
+  // Whether every node added to `_result` came after the one before it.
+  bool _inOrder = true;
 };

@@ -58,14 +58,22 @@ class MergerRule : public MergerNode {
   static VexRawCollPV _lRules;
 
  private:
-  // The parsing of a line, with or without the warnings of `addRule`.
+  // What the parsing of one line carries from step to step.
+  struct Reading {
+    int number;
+    int action;
+    int node;
+    RuleProblem& problem;
+    bool warnings;  // whether `addRule`'s warnings are printed
+  };
+
+  // The rule of the first element, its type and id given as views.
+  MergerRule(int number, int action, int node, NodeText::Parts element, int any);
   static MergerRule* readRule(const char* line, int number, RuleProblem& problem, bool warnings);
-  static void reject(RuleProblem::Kind kind, const VexUnicodeString& text, int number,
+  static void reject(RuleProblem::Kind kind, std::string_view text, int number,
                      RuleProblem& problem, bool warnings);
-  static MergerRule* addAnyDepthRule(const VexUnicodeString& path, int number, int action, int node,
-                                     RuleProblem& problem, bool warnings);
-  static MergerRule* addAnchoredRule(const VexUnicodeString& path, int number, int action, int node,
-                                     RuleProblem& problem, bool warnings);
+  static MergerRule* addAnyDepthRule(std::string_view path, Reading& reading);
+  static MergerRule* addAnchoredRule(std::string_view path, Reading& reading);
 
   int _nNumber;
   int _nAny;

@@ -5,10 +5,48 @@
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <mutex>
 #include <new>
 
 #include "tree/MergerNode.h"
 #include "tree/NodeExtras.h"
+
+namespace {
+
+// Blocks of storages that are gone, kept for the next ones: a process that
+// reads many small files (tests, fuzzing) then does not map and unmap two
+// megabytes for each. A few are kept; the others go back to the system.
+class BlockPool {
+ public:
+  ~BlockPool() {
+    for (void* block : _blocks) std::free(block);
+  }
+  void* take() {
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (_blocks.empty()) return nullptr;
+    void* block = _blocks.back();
+    _blocks.pop_back();
+    return block;
+  }
+  bool give(void* block) {
+    std::lock_guard<std::mutex> lock(_mutex);
+    if (_blocks.size() >= kKept) return false;
+    _blocks.push_back(block);
+    return true;
+  }
+
+ private:
+  static constexpr size_t kKept = 8;
+  std::mutex _mutex;
+  std::vector<void*> _blocks;
+};
+
+BlockPool& pool() {
+  static BlockPool blocks;
+  return blocks;
+}
+
+}  // namespace
 
 std::shared_ptr<MaskStorage> MaskStorage::create() {
   return std::shared_ptr<MaskStorage>(new MaskStorage());
@@ -18,15 +56,20 @@ MaskStorage::~MaskStorage() {
   for (MergerNode* node : _adopted) delete node;
   _extras.clear();
   for (void* large : _large) std::free(large);
-  for (void* block : _blocks) std::free(block);
+  for (void* block : _blocks) {
+    if (!pool().give(block)) std::free(block);
+  }
 }
 
 void MaskStorage::newBlock(Cursor& cursor) {
-  void* block = std::aligned_alloc(kBlockSize, kBlockSize);
-  if (!block) throw std::bad_alloc();
-  // Huge pages where the system offers them: a tree of millions of nodes
-  // then costs hundreds of page faults instead of hundreds of thousands.
-  madvise(block, kBlockSize, MADV_HUGEPAGE);
+  void* block = pool().take();
+  if (!block) {
+    block = std::aligned_alloc(kBlockSize, kBlockSize);
+    if (!block) throw std::bad_alloc();
+    // Huge pages where the system offers them: a tree of millions of nodes
+    // then costs hundreds of page faults instead of hundreds of thousands.
+    madvise(block, kBlockSize, MADV_HUGEPAGE);
+  }
   _blocks.push_back(block);
   new (block) BlockHeader{this};
   static_assert(sizeof(BlockHeader) % kNodeAlignment == 0);
@@ -34,15 +77,19 @@ void MaskStorage::newBlock(Cursor& cursor) {
   cursor.end = static_cast<char*>(block) + kBlockSize;
 }
 
+// The padding that brings `at` to a multiple of `alignment`.
+static size_t paddingFor(const char* at, size_t alignment) {
+  return (alignment - reinterpret_cast<uintptr_t>(at) % alignment) % alignment;
+}
+
 char* MaskStorage::carve(Cursor& cursor, size_t size, size_t alignment) {
-  auto at = reinterpret_cast<uintptr_t>(cursor.next);
-  at = (at + alignment - 1) & ~(alignment - 1);
-  if (!cursor.next || size > static_cast<size_t>(reinterpret_cast<uintptr_t>(cursor.end) - at)) {
+  if (!cursor.next ||
+      paddingFor(cursor.next, alignment) + size > static_cast<size_t>(cursor.end - cursor.next)) {
     newBlock(cursor);
-    at = (reinterpret_cast<uintptr_t>(cursor.next) + alignment - 1) & ~(alignment - 1);
   }
-  cursor.next = reinterpret_cast<char*>(at + size);
-  return reinterpret_cast<char*>(at);
+  char* at = cursor.next + paddingFor(cursor.next, alignment);
+  cursor.next = at + size;
+  return at;
 }
 
 void* MaskStorage::allocateLarge(size_t size) {
@@ -60,7 +107,7 @@ uint8_t* MaskStorage::allocateBytes(size_t size) {
 // Children lists grow by doubling, so their capacities are powers of two:
 // one free list per power recycles the lists that growth leaves behind.
 MergerNode** MaskStorage::allocateChildren(size_t capacity) {
-  size_t bytes = capacity * sizeof(MergerNode*);
+  size_t bytes = capacity * kChildSlot;
   if (bytes > kLargeSize) return static_cast<MergerNode**>(allocateLarge(bytes));
   unsigned sizeClass = static_cast<unsigned>(std::countr_zero(std::bit_ceil(capacity)));
   if (MergerNode** items = _freeChildren[sizeClass]) {
@@ -72,7 +119,7 @@ MergerNode** MaskStorage::allocateChildren(size_t capacity) {
 
 void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {
   if (!items) return;
-  if (capacity * sizeof(MergerNode*) > kLargeSize) {
+  if (capacity * kChildSlot > kLargeSize) {
     _large.erase(items);
     std::free(items);
     return;

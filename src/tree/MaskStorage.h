@@ -21,6 +21,9 @@ struct NodeExtras;
 // bytes it points to.
 class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
  public:
+  // The room a child takes in a children list: one pointer.
+  static constexpr size_t kChildSlot = sizeof(void*);
+
   static std::shared_ptr<MaskStorage> create();
   ~MaskStorage();
   MaskStorage(const MaskStorage&) = delete;
@@ -28,7 +31,8 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
 
   // The storage that `node` (a node carved from a storage) belongs to.
   static MaskStorage* of(const void* node) {
-    auto block = reinterpret_cast<uintptr_t>(node) & ~(kBlockSize - 1);
+    auto at = static_cast<const char*>(node);
+    auto block = at - reinterpret_cast<uintptr_t>(at) % kBlockSize;
     return reinterpret_cast<const BlockHeader*>(block)->owner;
   }
 

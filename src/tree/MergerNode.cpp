@@ -26,12 +26,15 @@ MergerNode::MergerNode()
 
 MergerNode::MergerNode(MergerNode* parent, const VexUnicodeString& type,
                        const VexUnicodeString& name, const VexUnicodeString& value)
+    : MergerNode(parent, NodeText::Parts{type.str(), name.str(), value.str()}) {}
+
+MergerNode::MergerNode(MergerNode* parent, NodeText::Parts texts)
     : _pParent(parent),
       _pChildren(nullptr),
-      _pText(packText(nullptr, type.str(), name.str(), value.str())),
+      _pText(packText(nullptr, texts.type, texts.name, texts.value)),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kOnHeap),
+      _nBits(0),
       _nCapacityLog(kNoList) {
   if (parent) parent->add(this);
 }
@@ -42,7 +45,7 @@ MergerNode::MergerNode(MaskStorage&, MergerNode* parent, const uint8_t* text)
       _pText(text),
       _pExtras(nullptr),
       _nChildren(0),
-      _nKind(kInStorage),
+      _nBits(kInStorage),
       _nCapacityLog(kNoList) {
   if (parent) parent->appendChild(this);
 }
@@ -101,10 +104,10 @@ void MergerNode::growChildren(size_t capacity) {
   if (inStorage()) {
     MaskStorage* storage = MaskStorage::of(this);
     items = storage->allocateChildren(capacity);
-    if (_nChildren) std::memcpy(items, _pChildren, _nChildren * sizeof(MergerNode*));
+    if (_nChildren) std::memcpy(items, _pChildren, _nChildren * MaskStorage::kChildSlot);
     storage->releaseChildren(_pChildren, old);
   } else {
-    items = static_cast<MergerNode**>(std::realloc(_pChildren, capacity * sizeof(MergerNode*)));
+    items = static_cast<MergerNode**>(std::realloc(_pChildren, capacity * MaskStorage::kChildSlot));
     if (!items) throw std::bad_alloc();
   }
   _pChildren = items;
@@ -146,10 +149,11 @@ void MergerNode::takeComments(VexListValVexUnicodeString& comments) {
   NodeExtras& own = extras();
   if (own.comments) {
     own.comments->Append(comments);
+    comments.RemoveAll(VexCollec::FreeMemory);
   } else {
-    own.comments = std::make_unique<VexListValVexUnicodeString>(std::move(comments));
+    own.comments = std::make_unique<VexListValVexUnicodeString>();
+    std::swap(*own.comments, comments);
   }
-  comments.RemoveAll(VexCollec::FreeMemory);
 }
 
 VexListValVexUnicodeString* MergerNode::getComments() const {

@@ -28,6 +28,8 @@ class MergerNode {
   // new node ends up last among its siblings.
   MergerNode(MergerNode* parent, const VexUnicodeString& type, const VexUnicodeString& name,
              const VexUnicodeString& value);
+  // The same with the texts given as views.
+  MergerNode(MergerNode* parent, NodeText::Parts texts);
   virtual ~MergerNode();
   MergerNode(const MergerNode&) = delete;
   MergerNode& operator=(const MergerNode&) = delete;
@@ -69,7 +71,13 @@ class MergerNode {
   static int compareNode(const MergerNode* a, const MergerNode* b, int wildcard);
 
   // Whether the node was carved from a MaskStorage.
-  bool inStorage() const { return _nKind == kInStorage; }
+  bool inStorage() const { return _nBits & kInStorage; }
+  // Whether the children are known to be in order of type, then name: a
+  // sort by type and name then has nothing to do. Any child appended makes
+  // it unknown again.
+  bool childrenInOrder() const { return _nBits & kChildrenInOrder; }
+  void markChildrenInOrder() { _nBits |= kChildrenInOrder; }
+  void forgetChildrenOrder() { _nBits &= ~kChildrenInOrder; }
 
  protected:
   // A node carved from `storage`, whose packed `text` lives at least as
@@ -80,6 +88,7 @@ class MergerNode {
   void appendChild(MergerNode* child) {
     if (_nChildren == childCapacity()) growChildren(_nChildren == 0 ? 1 : size_t{_nChildren} * 2);
     _pChildren[_nChildren++] = child;
+    forgetChildrenOrder();
   }
   // Makes room for `count` children before the first is appended.
   void reserveChildren(size_t count);
@@ -97,7 +106,7 @@ class MergerNode {
   uint32_t _nChildren;
 
  private:
-  enum Kind : uint8_t { kOnHeap, kInStorage };
+  enum Bits : uint8_t { kInStorage = 1, kChildrenInOrder = 2 };
 
   // Moves the children made with `new` onto `pending`, last first.
   void takeChildren(std::vector<MergerNode*>& pending);
@@ -106,7 +115,7 @@ class MergerNode {
   void growChildren(size_t capacity);
 
   static constexpr uint8_t kNoList = 0xff;
-  Kind _nKind;
+  uint8_t _nBits;
   // The capacity of the children list, a power of two (its exponent).
   uint8_t _nCapacityLog;
 };

@@ -91,6 +91,7 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
   for (size_t i = 0; i < source->_nChildren; ++i) {
     if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
   }
+  if (source->childrenInOrder()) copy->markChildrenInOrder();
   return copy;
 }
 

@@ -94,6 +94,7 @@ int MergerObj::compareNode(MergerObj* a, MergerObj* b) {
 }
 
 void MergerObj::sortChildren(bool byNumber) {
+  if (!byNumber && childrenInOrder()) return;
   // Short lists are sorted on the stack; a long one in a list of its
   // thread's (the files of a run may be read and sorted at once).
   SortKey onStack[32];
@@ -104,9 +105,17 @@ void MergerObj::sortChildren(bool byNumber) {
     keys = longList.data();
   }
   for (size_t i = 0; i < _nChildren; ++i) keys[i] = keyOf(_pChildren[i]);
-  if (!(byNumber ? sortKeys<byLine>(keys, _nChildren) : sortKeys<byTypeAndName>(keys, _nChildren)))
-    return;
-  for (size_t i = 0; i < _nChildren; ++i) _pChildren[i] = keys[i].node;
+  bool moved =
+      byNumber ? sortKeys<byLine>(keys, _nChildren) : sortKeys<byTypeAndName>(keys, _nChildren);
+  if (moved) {
+    for (size_t i = 0; i < _nChildren; ++i) _pChildren[i] = keys[i].node;
+  }
+  // In line order, the children are not (known to be) in order of name.
+  if (byNumber) {
+    forgetChildrenOrder();
+  } else {
+    markChildrenInOrder();
+  }
 }
 
 void MergerObj::sort(int byNumber) {

@@ -48,7 +48,7 @@ TEST(MergerCommandArgs, SplitsTheSubstitutedTemplateIntoWords) {
   ASSERT_EQ(getMergerCommandArgs(command, "a.msk", "b c", argv), 0);
   EXPECT_EQ(command.str(), "prog  -merge a.msk b c");
   std::vector<std::string> words;
-  for (char** word = argv; *word; ++word) words.push_back(*word);
+  for (char** word = argv; *word; ++word) words.emplace_back(*word);
   EXPECT_EQ(words, (std::vector<std::string>{"prog", "-merge", "a.msk", "b", "c"}));
   freeMergerCommandArgs(argv);
   EXPECT_EQ(argv, nullptr);

@@ -109,9 +109,10 @@ class MaskGenerator {
   std::vector<Line> spreadNames(std::vector<Line> lines) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       auto clashes = [&] {
-        return std::any_of(lines.begin(), lines.begin() + i, [&](const Line& other) {
-          return other.keyword == lines[i].keyword && other.fields[0] == lines[i].fields[0];
-        });
+        return std::any_of(
+            lines.begin(), lines.begin() + static_cast<std::ptrdiff_t>(i), [&](const Line& other) {
+              return other.keyword == lines[i].keyword && other.fields[0] == lines[i].fields[0];
+            });
       };
       for (int tries = chance(10) ? 0 : 5; tries > 0 && clashes(); --tries)
         lines[i].fields[0] = name(lines[i].keyword);

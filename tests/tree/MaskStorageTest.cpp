@@ -20,6 +20,7 @@ TEST(MaskStorage, ChildrenListsGrowAndKeepTheirOrderWhileListsAreRecycled) {
   auto storage = MaskStorage::create();
   MergerObj* root = MergerObj::create(*storage, nullptr, 1, "M", "DEFAULT", "", 'N');
   std::vector<MergerObj*> parents;
+  parents.reserve(40);
   // Lists of many sizes grow side by side, so that recycled lists of one
   // node are reused by another.
   for (int p = 0; p < 40; ++p) parents.push_back(node(*storage, root, std::to_string(1000 + p)));

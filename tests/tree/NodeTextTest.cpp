@@ -39,7 +39,10 @@ TEST(NodeText, PacksAnyBytesAndLengthsAcrossTheOneByteLimit) {
 // comparison of type, then name, does: the sorts trust them.
 TEST(NodeText, OrderPrefixesAgreeWithTheFullComparison) {
   std::mt19937 random(7);
-  const std::string alphabet("\0\x01" "AZ_az\x7f\x80\xff", 11);
+  const std::string alphabet(
+      "\0\x01"
+      "AZ_az\x7f\x80\xff",
+      10);
   auto text = [&](size_t maxLength) {
     std::string s(random() % (maxLength + 1), ' ');
     for (char& c : s) c = alphabet[random() % alphabet.size()];
@@ -47,13 +50,15 @@ TEST(NodeText, OrderPrefixesAgreeWithTheFullComparison) {
   };
   for (int i = 0; i < 20000; ++i) {
     std::string typeA = text(2), typeB = i % 3 ? typeA : text(2);
-    std::string nameA = text(10), nameB = i % 5 ? nameA.substr(0, random() % 12) + text(3) : text(10);
+    std::string nameA = text(10),
+                nameB = i % 5 ? nameA.substr(0, random() % 12) + text(3) : text(10);
     uint64_t a = NodeText::orderPrefix(typeA, nameA), b = NodeText::orderPrefix(typeB, nameB);
     if (!a || !b || a == b) continue;
     int full = NodeText::compareBytes(typeA, typeB);
     if (full == 0) full = NodeText::compareBytes(nameA, nameB);
-    ASSERT_EQ(a < b ? -1 : 1, full) << testing::PrintToString(typeA + "|" + nameA) << " vs "
-                                     << testing::PrintToString(typeB + "|" + nameB);
+    ASSERT_EQ(a < b ? -1 : 1, full)
+        << testing::PrintToString(typeA) << testing::PrintToString(nameA) << " vs "
+        << testing::PrintToString(typeB) << testing::PrintToString(nameB);
   }
   EXPECT_EQ(NodeText::orderPrefix("AB", "x"), 0u);
   EXPECT_EQ(NodeText::orderPrefix("", "x"), 0u);
