@@ -60,6 +60,37 @@ bool namesFiles(const CLI::App& command, std::string& empty) {
   return true;
 }
 
+CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
+  CLI::App* merge = app.add_subcommand(
+      "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
+  addInputs(*merge, options);
+  addOutput(*merge, options, "the merged mask (version N+1), with its review records");
+  merge
+      ->add_option("--sorted-custo", options.sortedCusto,
+                   "also write --custo in sorted order to this file")
+      ->type_name("FILE");
+  merge->footer(kExitStatuses);
+  return merge;
+}
+
+CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
+  CLI::App* check = app.add_subcommand(
+      "check", "Report what merge would, and the lines the reader ignores; write nothing");
+  addInputs(*check, options);
+  check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
+  check->footer(kExitStatuses);
+  return check;
+}
+
+CLI::App* addStrip(CLI::App& app, CommandOptions& options) {
+  CLI::App* strip = app.add_subcommand(
+      "strip", "Remove the review records from a reviewed merged mask, for deployment");
+  strip->add_option("merged", options.merged, "the merged mask")->required()->type_name("FILE");
+  addOutput(*strip, options, "the mask without its review records");
+  strip->footer(kExitStatuses);
+  return strip;
+}
+
 }  // namespace
 
 int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -71,28 +102,9 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   app.require_subcommand(1);
   app.footer(kExitStatuses);
   CommandOptions options;
-
-  CLI::App* merge = app.add_subcommand(
-      "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
-  addInputs(*merge, options);
-  addOutput(*merge, options, "the merged mask (version N+1), with its review records");
-  merge
-      ->add_option("--sorted-custo", options.sortedCusto,
-                   "also write --custo in sorted order to this file")
-      ->type_name("FILE");
-  merge->footer(kExitStatuses);
-
-  CLI::App* check = app.add_subcommand(
-      "check", "Report what merge would, and the lines the reader ignores; write nothing");
-  addInputs(*check, options);
-  check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
-  check->footer(kExitStatuses);
-
-  CLI::App* strip = app.add_subcommand(
-      "strip", "Remove the review records from a reviewed merged mask, for deployment");
-  strip->add_option("merged", options.merged, "the merged mask")->required()->type_name("FILE");
-  addOutput(*strip, options, "the mask without its review records");
-  strip->footer(kExitStatuses);
+  CLI::App* merge = addMerge(app, options);
+  CLI::App* check = addCheck(app, options);
+  addStrip(app, options);
 
   try {
     app.parse(argc, argv);
