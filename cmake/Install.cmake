@@ -6,10 +6,11 @@
 # script completion/<program>.bash, and its pages in MERGER_MAN_PAGES.
 include(GNUInstallDirs)
 
-set(MERGER_PROGRAMS QELPeopleMaskMerger)
+set(MERGER_PROGRAMS QELPeopleMaskMerger qelmask)
 set(MERGER_MAN_PAGES
     QELPeopleMaskMerger.1
-    QELPeopleMaskMerger.5)
+    QELPeopleMaskMerger.5
+    qelmask.1)
 
 # Debian looks for a package's documentation, its copyright notice included,
 # under the package's own (lower-case) name.

@@ -12,7 +12,10 @@ string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
   "DEFAULT mask of version N+1 and the site's mask built on version N into"
   "the site's mask for version N+1. The questions it cannot settle by itself"
   "are decided by an optional rule file or by its own recommendation, and"
-  "each one is written into the merged file as comment lines for review.")
+  "each one is written into the merged file as comment lines for review."
+  "qelmask is the command for people: it refuses an output that would"
+  "overwrite an input, writes nothing or the whole file, and sums up what the"
+  "merge decided; QELPeopleMaskMerger keeps its command line for scripts.")
 set(CPACK_GENERATOR DEB TGZ)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_VERBATIM_VARIABLES ON)

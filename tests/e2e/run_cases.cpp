@@ -7,12 +7,14 @@
 //   env              optional: NAME=VALUE lines added to the environment
 //                    (VEX_TRACE is always cleared first)
 //   expected.stdout  the whole standard output; "ADDR" stands for a pointer
+//   expected.stderr  optional: the whole standard error (else it must be empty)
 //   expected.status  the exit status
 //   expected.<name>  the file <name> the run must leave, byte for byte
 //   absent           optional: names of files the run must not create
 //   about            one line saying what the case shows
 // Every other file or folder is an input, copied into a fresh working
-// folder in which the tool runs.
+// folder in which the tool runs (symbolic links stay links). In `args`,
+// "@EXAMPLES@" stands for the project's examples folder.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -44,6 +46,18 @@ std::vector<std::string> readLines(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
+}
+
+std::vector<std::string> readArgs(const fs::path& path) {
+  std::vector<std::string> args = readLines(path);
+#ifdef MERGER_EXAMPLES_DIR
+  const std::string placeholder = "@EXAMPLES@";
+  for (std::string& arg : args) {
+    if (size_t at = arg.find(placeholder); at != std::string::npos)
+      arg.replace(at, placeholder.size(), MERGER_EXAMPLES_DIR);
+  }
+#endif
+  return args;
 }
 
 bool isCaseMetadata(const std::string& name) {
@@ -113,6 +127,16 @@ std::string maskAddresses(const std::string& text) {
   return std::regex_replace(text, address, "ADDR");
 }
 
+// Output that names the examples folder names it as the arguments do.
+std::string maskExamples(std::string text) {
+#ifdef MERGER_EXAMPLES_DIR
+  const std::string folder = MERGER_EXAMPLES_DIR;
+  for (size_t at = text.find(folder); at != std::string::npos; at = text.find(folder, at))
+    text.replace(at, folder.size(), "@EXAMPLES@");
+#endif
+  return text;
+}
+
 class CaseTest : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(CaseTest, MatchesExpectedOutput) {
@@ -123,18 +147,20 @@ TEST_P(CaseTest, MatchesExpectedOutput) {
   for (const auto& entry : fs::directory_iterator(caseDir)) {
     std::string name = entry.path().filename().string();
     if (!isCaseMetadata(name)) {
-      fs::copy(entry.path(), workDir / name, fs::copy_options::recursive);
+      fs::copy(entry.path(), workDir / name,
+               fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     }
   }
 
-  RunResult run = runTool(workDir, readLines(caseDir / "args"), readLines(caseDir / "env"));
+  RunResult run = runTool(workDir, readArgs(caseDir / "args"), readLines(caseDir / "env"));
 
-  EXPECT_EQ(maskAddresses(run.stdoutText), readFile(caseDir / "expected.stdout"));
+  EXPECT_EQ(maskExamples(maskAddresses(run.stdoutText)), readFile(caseDir / "expected.stdout"));
   EXPECT_EQ(std::to_string(run.status) + "\n", readFile(caseDir / "expected.status"));
-  EXPECT_EQ(run.stderrText, "");
+  EXPECT_EQ(maskExamples(run.stderrText), readFile(caseDir / "expected.stderr"));
   for (const auto& entry : fs::directory_iterator(caseDir)) {
     std::string name = entry.path().filename().string();
-    if (name.rfind("expected.", 0) != 0 || name == "expected.stdout" || name == "expected.status") {
+    if (name.rfind("expected.", 0) != 0 || name == "expected.stdout" || name == "expected.stderr" ||
+        name == "expected.status") {
       continue;
     }
     fs::path written = workDir / name.substr(std::string("expected.").size());

@@ -1,0 +1,128 @@
+#include "qelmask/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <iostream>
+
+#include "qelmask/CheckCommand.h"
+#include "qelmask/CommandOptions.h"
+#include "qelmask/Diagnostics.h"
+#include "qelmask/ExitStatus.h"
+#include "qelmask/MergeCommand.h"
+#include "qelmask/StripCommand.h"
+
+#ifndef QELMASK_VERSION
+#define QELMASK_VERSION "unknown"
+#endif
+
+namespace {
+
+const char* const kExitStatuses =
+    "Exit status:\n"
+    "  0  done (check: nothing to report)\n"
+    "  1  an input or the rule file is missing, unreadable or has errors\n"
+    "     (check: something reported); nothing written\n"
+    "  2  wrong usage\n"
+    "  3  the output was refused or could not be written; nothing written";
+
+void addInputs(CLI::App& command, CommandOptions& options) {
+  command.add_option("--ref", options.ref, "DEFAULT mask of version N")
+      ->required()
+      ->type_name("FILE");
+  command.add_option("--new", options.neu, "DEFAULT mask of version N+1")
+      ->required()
+      ->type_name("FILE");
+  command.add_option("--custo", options.custo, "your customised mask of version N")
+      ->required()
+      ->type_name("FILE");
+  command
+      .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
+      ->type_name("FILE");
+}
+
+void addOutput(CLI::App& command, CommandOptions& options, const char* what) {
+  command.add_option("-o,--output", options.output, what)->required()->type_name("FILE");
+  command.add_flag("-f,--force", options.force, "replace the output if it exists");
+  command.add_flag("-q,--quiet", options.quiet, "print errors only");
+}
+
+// The options that name files must not be empty: "" is no file.
+bool namesFiles(const CLI::App& command, std::string& empty) {
+  for (const CLI::Option* option : command.get_options()) {
+    if (option->get_type_name() != "FILE" || option->count() == 0) continue;
+    for (const std::string& value : option->results()) {
+      if (value.empty()) {
+        empty = option->get_name();
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
+  CLI::App* merge = app.add_subcommand(
+      "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
+  addInputs(*merge, options);
+  addOutput(*merge, options, "the merged mask (version N+1), with its review records");
+  merge
+      ->add_option("--sorted-custo", options.sortedCusto,
+                   "also write --custo in sorted order to this file")
+      ->type_name("FILE");
+  merge->footer(kExitStatuses);
+  return merge;
+}
+
+CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
+  CLI::App* check = app.add_subcommand(
+      "check", "Report what merge would, and the lines the reader ignores; write nothing");
+  addInputs(*check, options);
+  check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
+  check->footer(kExitStatuses);
+  return check;
+}
+
+CLI::App* addStrip(CLI::App& app, CommandOptions& options) {
+  CLI::App* strip = app.add_subcommand(
+      "strip", "Remove the review records from a reviewed merged mask, for deployment");
+  strip->add_option("merged", options.merged, "the merged mask")->required()->type_name("FILE");
+  addOutput(*strip, options, "the mask without its review records");
+  strip->footer(kExitStatuses);
+  return strip;
+}
+
+}  // namespace
+
+int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app(
+      "qelmask - merges your customised security mask into a new version of the DEFAULT mask,\n"
+      "refusing what could lose your mask and summing up what it decided.",
+      "qelmask");
+  app.set_version_flag("--version", "qelmask " QELMASK_VERSION);
+  app.require_subcommand(1);
+  app.footer(kExitStatuses);
+  CommandOptions options;
+  CLI::App* merge = addMerge(app, options);
+  CLI::App* check = addCheck(app, options);
+  addStrip(app, options);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) return app.exit(error, out, err);
+    out.flush();
+    err << "qelmask: error: " << error.what() << "\n"
+        << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
+    return kWrongUsage;
+  }
+
+  CLI::App* chosen = app.get_subcommands().front();
+  if (std::string empty; !namesFiles(*chosen, empty)) {
+    err << "qelmask: error: " << empty << ": empty file name\n";
+    return kWrongUsage;
+  }
+  Diagnostics diagnostics(out, err, options.quiet);
+  if (chosen == merge) return MergeCommand::run(options, diagnostics);
+  if (chosen == check) return CheckCommand::run(options, diagnostics);
+  return StripCommand::run(options, diagnostics);
+}

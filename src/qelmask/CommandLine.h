@@ -1,0 +1,11 @@
+#pragma once
+
+#include <iosfwd>
+
+// The command line of qelmask: its subcommands and options (with --help on
+// each and --version), usage errors in qelmask's style with status 2, and
+// the run of the subcommand asked for.
+class CommandLine {
+ public:
+  static int run(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+};

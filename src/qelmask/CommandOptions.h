@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+// What the command line of qelmask asks for, whichever the subcommand:
+// each subcommand reads the fields it defines.
+struct CommandOptions {
+  std::string ref, neu, custo, rules;  // the inputs of merge and check
+  std::string merged;                  // the input of strip
+  std::string output;
+  std::string sortedCusto;  // merge: where the customer mask goes, sorted ("" none)
+  bool force = false;
+  bool quiet = false;
+};

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+// Where qelmask speaks: errors and warnings in one style on the error
+// stream ("qelmask: error: custo.msk: file does not exist"), progress and
+// the summary on the output stream, unless the run is quiet.
+class Diagnostics {
+ public:
+  Diagnostics(std::ostream& out, std::ostream& err, bool quiet);
+
+  // "qelmask: error: <file>: <message>"; an empty file name is left out.
+  void error(std::string_view file, std::string_view message);
+  // "<file>:<line>: error: <message>", as compilers write it.
+  void errorAt(std::string_view file, long line, std::string_view message);
+  // "qelmask: note: <file>: <message>": something qelmask handled for the
+  // user, who should know about it.
+  void note(std::string_view file, std::string_view message);
+
+  // Progress and summary lines; nothing when quiet.
+  std::ostream& progress();
+  bool quiet() const { return _quiet; }
+  int errorCount() const { return _errors; }
+
+ private:
+  std::ostream& _out;
+  std::ostream& _err;
+  bool _quiet;
+  int _errors = 0;
+};

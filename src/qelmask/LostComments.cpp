@@ -1,0 +1,122 @@
+#include "qelmask/LostComments.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+#include "maskfile/MergerFile.h"
+#include "qelmask/InputFile.h"
+#include "qelmask/MergeRecorder.h"
+#include "qelmask/QuestionLog.h"
+#include "qelmask/ReadLog.h"
+#include "tree/MergerObj.h"
+
+namespace {
+
+// Whether a copy of a whole subtree took `node` along.
+bool underWholeCopy(const MergerObj* node, const MergeRecorder& recorder) {
+  for (const MergerObj* at = node; at; at = at->getParentObj()) {
+    if (recorder.copiedWhole(at)) return true;
+  }
+  return false;
+}
+
+// The customer nodes whose comments the output lacks, in tree order. Only
+// nodes with comments are looked up: most nodes have none.
+void findLeftOut(const MergerObj* node, const MergeRecorder& recorder,
+                 std::vector<const MergerObj*>& lost) {
+  if (node->getComments() && !recorder.copied(node) && !underWholeCopy(node, recorder))
+    lost.push_back(node);
+  for (size_t i = 0; i < node->childCount(); ++i) {
+    if (const MergerObj* child = node->childAt(i)) findLeftOut(child, recorder, lost);
+  }
+}
+
+std::string idOf(const MergerObj* node) {
+  std::string id;
+  node->appendId(id);
+  return id.empty() ? "the mask " + std::string(node->name()) : id;
+}
+
+// Why the node is not in the output: the question it raised, or the one
+// that an ancestor raised and that took the node's whole branch with it.
+std::string whyLeftOut(
+    const MergerObj* node,
+    const std::unordered_map<const MergerObj*, const QuestionLog::Entry*>& asked) {
+  std::string why = "on " + idOf(node);
+  for (const MergerObj* at = node; at; at = at->getParentObj()) {
+    auto found = asked.find(at);
+    if (found == asked.end()) continue;
+    if (at != node) why += ", under " + idOf(at);
+    if (QuestionLog::newReplacedCusto(*found->second)) return why + ", replaced by version N+1's";
+    if (found->second->kind == MergeObserver::kDroppedByNew)
+      return why + ", which version N+1 dropped";
+    break;
+  }
+  return why + ", which is not in the output";
+}
+
+// The starts of the lines of a file, line 1 first.
+std::vector<size_t> lineStarts(std::string_view bytes) {
+  std::vector<size_t> starts{0};
+  for (size_t at = bytes.find('\n'); at != std::string_view::npos; at = bytes.find('\n', at + 1))
+    starts.push_back(at + 1);
+  return starts;
+}
+
+std::string_view lineAt(std::string_view bytes, const std::vector<size_t>& starts, long line) {
+  size_t begin = starts[static_cast<size_t>(line - 1)];
+  size_t end = static_cast<size_t>(line) < starts.size() ? starts[static_cast<size_t>(line)] - 1
+                                                         : bytes.size();
+  return bytes.substr(begin, end - begin);
+}
+
+}  // namespace
+
+void LostComments::addDropped(const ReadLog& custoLog) {
+  for (const ReadLog::Entry* entry : custoLog.droppedComments()) {
+    _entries.push_back({entry->line, entry->text, ReadLog::describe(*entry)});
+  }
+  _sorted = false;
+}
+
+void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& recorder,
+                              const QuestionLog& questions, const std::string& custoName) {
+  std::vector<const MergerObj*> lost;
+  for (int i = 1; i <= custo.getMaskCount(); ++i) {
+    if (const MergerObj* mask = custo.getMaskAt(i)) findLeftOut(mask, recorder, lost);
+  }
+  if (lost.empty()) return;
+
+  std::unordered_map<const MergerObj*, const QuestionLog::Entry*> asked;
+  for (const QuestionLog::Entry& entry : questions.entries()) {
+    if (entry.custo) asked.emplace(entry.custo, &entry);
+  }
+  std::string bytes, ignored;
+  InputFile::read(custoName, bytes, ignored);
+  std::vector<size_t> starts = lineStarts(bytes);
+  for (const MergerObj* node : lost) {
+    std::string why = whyLeftOut(node, asked);
+    // The comments stand above the node's line, maybe with blank lines
+    // between them: the last comment lines before it are the node's.
+    const VexListValVexUnicodeString& comments = *node->getComments();
+    long line = node->getLine();
+    for (int k = comments.Size(); k >= 1; --k) {
+      do {
+        --line;
+      } while (line >= 1 && static_cast<size_t>(line) <= starts.size() &&
+               lineAt(bytes, starts, line).substr(0, 2) != "//");
+      _entries.push_back({line, comments[k].str(), why});
+    }
+  }
+  _sorted = false;
+}
+
+const std::vector<LostComments::Entry>& LostComments::entries() const {
+  if (!_sorted) {
+    std::stable_sort(_entries.begin(), _entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.line < b.line; });
+    _sorted = true;
+  }
+  return _entries;
+}

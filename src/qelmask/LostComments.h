@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class MergerFile;
+class MergeRecorder;
+class QuestionLog;
+class ReadLog;
+
+// The customer's comment lines that the output does not carry: those the
+// reader could attach to no node, and those on nodes the merge left out or
+// replaced by version N+1's. Each has its line in the customer file.
+class LostComments {
+ public:
+  struct Entry {
+    long line;
+    std::string text;
+    std::string why;
+  };
+
+  // The comments the reader of the customer file dropped.
+  void addDropped(const ReadLog& custoLog);
+  // The comments on customer nodes that did not reach the output. The
+  // customer file, `custoName`, is read again to give each comment its
+  // line, when there is any such comment.
+  void addLeftOut(const MergerFile& custo, const MergeRecorder& recorder,
+                  const QuestionLog& questions, const std::string& custoName);
+
+  // In the order of the customer file.
+  const std::vector<Entry>& entries() const;
+
+ private:
+  mutable std::vector<Entry> _entries;
+  mutable bool _sorted = true;
+};

@@ -1,0 +1,40 @@
+#include "qelmask/MergeCommand.h"
+
+#include "qelmask/ExitStatus.h"
+#include "qelmask/MergeSession.h"
+#include "qelmask/MergeSummary.h"
+#include "qelmask/OutputWriter.h"
+
+int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
+  std::vector<std::string> outputs{options.output};
+  if (!options.sortedCusto.empty()) outputs.push_back(options.sortedCusto);
+  std::vector<OutputGuard::Other> inputs{{"the input", options.ref},
+                                         {"the input", options.neu},
+                                         {"the input", options.custo},
+                                         {"the rule file", options.rules}};
+  if (!OutputWriter::accept(outputs, inputs, options.force, diagnostics)) {
+    return kOutputRefused;
+  }
+
+  MergeSession session({options.ref, options.neu, options.custo, options.rules}, diagnostics);
+  if (int status = session.run(); status != kDone) {
+    diagnostics.error("", "nothing written");
+    return status;
+  }
+
+  OutputWriter writer(diagnostics);
+  writer.add(options.output, [&](std::ostream& out) { return session.result().writeTo(out); });
+  if (!options.sortedCusto.empty()) {
+    writer.add(options.sortedCusto,
+               [&](std::ostream& out) { return session.custo().writeTo(out); });
+  }
+  if (!writer.write()) return kOutputRefused;
+
+  std::ostream& out = diagnostics.progress();
+  out << "\n";
+  MergeSummary::write(out, {session.questions(), session.rules(), session.lostComments(),
+                            options.rules, options.custo});
+  MergeSummary::writeIgnored(out, session.readLogs(), session.inputNames(), false);
+  out.flush();
+  return kDone;
+}

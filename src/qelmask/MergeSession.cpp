@@ -1,0 +1,115 @@
+#include "qelmask/MergeSession.h"
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "framework/VexQelTrace.h"
+#include "maskfile/MaskFileVocabulary.h"
+#include "qelmask/ExitStatus.h"
+#include "qelmask/InputFile.h"
+#include "qelmask/RuleFileReader.h"
+#include "rules/MergerRule.h"
+
+MergeSession::MergeSession(Names names, Diagnostics& diagnostics)
+    : _names(std::move(names)),
+      _diagnostics(diagnostics),
+      _logPointers{&_logs[0], &_logs[1], &_logs[2]},
+      _inputNames{_names.ref, _names.neu, _names.custo} {}
+
+MergeSession::~MergeSession() { MergerRule::end(); }
+
+int MergeSession::run() {
+  int status = loadRules();
+  // A missing mask is worth knowing about together with the rule errors.
+  int read = readInputs();
+  if (status != kDone) return status;
+  if (read != kDone) return read;
+  if (int merged = merge(); merged != kDone) return merged;
+  collect();
+  return kDone;
+}
+
+int MergeSession::loadRules() {
+  if (_names.rules.empty()) return kDone;
+  RuleFileReader reader;
+  std::string error;
+  if (!reader.load(_names.rules, error)) {
+    _diagnostics.error(_names.rules, error);
+    return kInputProblem;
+  }
+  if (reader.crlf()) _diagnostics.note(_names.rules, "CRLF line ends, read as LF");
+  for (const RuleFileReader::Problem& problem : reader.problems()) {
+    _diagnostics.errorAt(_names.rules, problem.line, problem.message);
+  }
+  _ruleProblems = static_cast<int>(reader.problems().size());
+  if (_ruleProblems > 0) return kInputProblem;
+  _diagnostics.progress() << "Rules: " << reader.ruleCount() << " from " << _names.rules << "\n";
+  return kDone;
+}
+
+int MergeSession::readInputs() {
+  MergerFile* files[3] = {&_ref, &_neu, &_custo};
+  std::array<std::string, 3> bytes;
+  int status = kDone;
+  for (int i = 0; i < 3; ++i) {
+    std::string error;
+    if (!InputFile::read(_inputNames[i], bytes[i], error)) {
+      _diagnostics.error(_inputNames[i], error);
+      status = kInputProblem;
+    }
+  }
+  if (status != kDone) return status;
+
+  auto readOne = [&](int i) {
+    files[i]->setConsole(_consoles[i]);
+    files[i]->setObserver(&_logs[i]);
+    files[i]->parse(std::move(bytes[i]));
+    files[i]->sort(0);
+  };
+  // Side by side, as many at once as there are cores, unless trace lines
+  // would then be mixed.
+  unsigned cores = VexQelTrace::AnyActive() ? 1 : std::max(std::thread::hardware_concurrency(), 1u);
+  std::atomic<int> next{0};
+  auto work = [&]() {
+    for (int i = next++; i < 3; i = next++) readOne(i);
+  };
+  std::vector<std::thread> helpers;
+  for (unsigned t = 1; t < std::min(cores, 3u); ++t) helpers.emplace_back(work);
+  work();
+  for (std::thread& helper : helpers) helper.join();
+  _diagnostics.progress() << "Read: " << _inputNames[0] << " (" << _ref.getLineCount()
+                          << " lines), " << _inputNames[1] << " (" << _neu.getLineCount()
+                          << " lines), " << _inputNames[2] << " (" << _custo.getLineCount()
+                          << " lines)\n";
+  return kDone;
+}
+
+int MergeSession::merge() {
+  int status = kDone;
+  if (!_ref.getMask(gsDEF_MASK)) {
+    _diagnostics.error(_names.ref, "no DEFAULT mask");
+    status = kInputProblem;
+  }
+  if (!_neu.getMask(gsDEF_MASK)) {
+    _diagnostics.error(_names.neu, "no DEFAULT mask");
+    status = kInputProblem;
+  }
+  if (!_custo.getMask(std::string_view())) {
+    _diagnostics.error(_names.custo, "no mask");
+    status = kInputProblem;
+  }
+  if (status != kDone) return status;
+  _result.setSeparator(_custo.getSeparator());
+  _custo.merge(_ref, _neu, _result, &_recorder);
+  return kDone;
+}
+
+void MergeSession::collect() {
+  _recorder.seal();
+  _rules.count(_questions);
+  _rules.suggest(_neu, _custo);
+  _lost.addDropped(_logs[2]);
+  _lost.addLeftOut(_custo, _recorder, _questions, _names.custo);
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <sstream>
+#include <string>
+
+#include "maskfile/MergerFile.h"
+#include "qelmask/Diagnostics.h"
+#include "qelmask/LostComments.h"
+#include "qelmask/MergeRecorder.h"
+#include "qelmask/QuestionLog.h"
+#include "qelmask/ReadLog.h"
+#include "qelmask/RuleUsage.h"
+
+// The steps that `merge` and `check` share, in the order the merger takes
+// them (so that the merged tree is the one it writes): the rule file, the
+// three masks, the merge; then what the summary is made of. Each step
+// reports its own errors and returns an exit status. The rule list is
+// emptied when the session ends.
+class MergeSession {
+ public:
+  struct Names {
+    std::string ref, neu, custo, rules;  // rules: "" for none
+  };
+
+  MergeSession(Names names, Diagnostics& diagnostics);
+  ~MergeSession();
+  MergeSession(const MergeSession&) = delete;
+  MergeSession& operator=(const MergeSession&) = delete;
+
+  // Every step in turn, up to the first that fails.
+  int run();
+
+  int loadRules();
+  int readInputs();
+  int merge();
+  // Rule usage and lost comments, once the merge is over.
+  void collect();
+
+  const Names& names() const { return _names; }
+  MergerFile& result() { return _result; }
+  MergerFile& custo() { return _custo; }
+  const QuestionLog& questions() const { return _questions; }
+  const RuleUsage& rules() const { return _rules; }
+  const LostComments& lostComments() const { return _lost; }
+  const ReadLog* const* readLogs() const { return _logPointers.data(); }
+  const std::string* inputNames() const { return _inputNames.data(); }
+  // Problems in the rule file (each already reported).
+  int ruleProblems() const { return _ruleProblems; }
+
+ private:
+  Names _names;
+  Diagnostics& _diagnostics;
+  MergerFile _ref{1}, _neu{1}, _custo{1}, _result{1};
+  std::array<ReadLog, 3> _logs;
+  std::array<const ReadLog*, 3> _logPointers;
+  std::array<std::string, 3> _inputNames;
+  // The reader's and the merge's own console lines: the observers tell
+  // qelmask the same in its own words.
+  std::array<std::ostringstream, 3> _consoles;
+  QuestionLog _questions;
+  MergeRecorder _recorder{_questions};
+  RuleUsage _rules;
+  LostComments _lost;
+  int _ruleProblems = 0;
+};

@@ -1,0 +1,98 @@
+#include "qelmask/MergeSummary.h"
+
+#include <iomanip>
+#include <ostream>
+
+#include "qelmask/LostComments.h"
+#include "qelmask/QuestionLog.h"
+#include "qelmask/ReadLog.h"
+#include "qelmask/RuleUsage.h"
+
+namespace {
+
+void count(std::ostream& out, int n) { out << "  " << std::setw(5) << n << "  "; }
+
+void writeQuestions(std::ostream& out, const QuestionLog& questions) {
+  out << "Questions: " << questions.size() << " (" << questions.countOfChoice(1)
+      << " settled on the recommendation, " << questions.countOfChoice(2)
+      << " on the alternative)\n";
+  for (int kind = MergeObserver::kDroppedByNew; kind <= MergeObserver::kNewInNew; ++kind) {
+    count(out, questions.countOfKind(kind));
+    out << QuestionLog::describeKind(kind) << "\n";
+  }
+}
+
+void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUsage& rules) {
+  int byRule = 0;
+  for (const RuleUsage::Entry& rule : rules.entries()) byRule += rule.decided();
+  out << "Decided by:\n";
+  count(out, questions.size() - byRule);
+  out << "no rule: the recommendation\n";
+  for (const RuleUsage::Entry& rule : rules.entries()) {
+    if (rule.decided() == 0) continue;
+    count(out, rule.decided());
+    out << "rule #" << rule.number << " \"" << rule.text << "\": ";
+    if (rule.alternative == 0) {
+      out << "the recommendation\n";
+    } else if (rule.recommendation == 0) {
+      out << "the alternative\n";
+    } else {
+      out << rule.recommendation << " the recommendation, " << rule.alternative
+          << " the alternative\n";
+    }
+  }
+}
+
+void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& rulesName) {
+  auto stale = rules.stale();
+  out << "Rules that decided nothing: " << (stale.empty() ? "none" : std::to_string(stale.size()))
+      << "\n";
+  for (const RuleUsage::Entry* rule : stale) {
+    out << "  " << rulesName << ":" << rule->number << ": " << rule->text << ": ";
+    if (!rule->suggestion.empty()) {
+      out << "did you mean \"" << rule->suggestion << "\"? (paths match letter case)\n";
+    } else {
+      out << "no question on its nodes, or an earlier rule decided first\n";
+    }
+  }
+}
+
+void writeLostComments(std::ostream& out, const LostComments& lost, const std::string& custoName) {
+  const auto& entries = lost.entries();
+  out << "Comments of " << custoName << " not carried into the output: "
+      << (entries.empty() ? "none" : std::to_string(entries.size())) << "\n";
+  for (const LostComments::Entry& entry : entries) {
+    out << "  " << custoName << ":" << entry.line << ": " << entry.why << ": " << entry.text
+        << "\n";
+  }
+}
+
+}  // namespace
+
+void MergeSummary::write(std::ostream& out, const Facts& facts) {
+  writeQuestions(out, facts.questions);
+  writeDeciders(out, facts.questions, facts.rules);
+  if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
+  writeLostComments(out, facts.lostComments, facts.custoName);
+}
+
+int MergeSummary::ignoredCount(const ReadLog* const logs[3]) {
+  int total = 0;
+  for (int i = 0; i < 3; ++i) total += static_cast<int>(logs[i]->reported().size());
+  return total;
+}
+
+void MergeSummary::writeIgnored(std::ostream& out, const ReadLog* const logs[3],
+                                const std::string names[3], bool list) {
+  int total = ignoredCount(logs);
+  out << "Lines the reader ignored: " << (total == 0 ? "none" : std::to_string(total));
+  if (total > 0 && !list) out << " (qelmask check lists them)";
+  out << "\n";
+  if (!list) return;
+  for (int i = 0; i < 3; ++i) {
+    for (const ReadLog::Entry* entry : logs[i]->reported()) {
+      out << "  " << names[i] << ":" << entry->line << ": " << ReadLog::describe(*entry) << ": "
+          << entry->text << "\n";
+    }
+  }
+}

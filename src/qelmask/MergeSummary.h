@@ -1,0 +1,31 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+
+class LostComments;
+class QuestionLog;
+class ReadLog;
+class RuleUsage;
+
+// The text that ends a merge (and a check): the questions by kind, who
+// decided them, the rules that decided nothing and the customer comments
+// that the output does not carry. Its lines are stable: people read it,
+// and scripts may too.
+class MergeSummary {
+ public:
+  struct Facts {
+    const QuestionLog& questions;
+    const RuleUsage& rules;
+    const LostComments& lostComments;
+    std::string rulesName;  // "" without a rule file
+    std::string custoName;
+  };
+
+  static void write(std::ostream& out, const Facts& facts);
+  // "Lines the reader ignored: N", then one line each when `list` is set.
+  static void writeIgnored(std::ostream& out, const ReadLog* const logs[3],
+                           const std::string names[3], bool list);
+  // How many lines the reader left out of the three files (comments too).
+  static int ignoredCount(const ReadLog* const logs[3]);
+};

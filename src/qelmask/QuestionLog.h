@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "merge/MergeObserver.h"
+
+class MergerObj;
+
+// Every question a merge raised, in the order it settled them, with how:
+// the nodes of its identity, the node it created, the option taken and the
+// deciding rule. The summary counts from it; a report can list it.
+class QuestionLog {
+ public:
+  struct Entry {
+    int kind;  // MergeObserver::kDroppedByNew ... kNewInNew
+    const MergerObj* ref;
+    const MergerObj* neu;
+    const MergerObj* custo;
+    const MergerObj* created;  // may be null
+    int choice;                // 1 the recommendation, 2 the alternative
+    int rule;                  // the deciding rule's line, or 0 when no rule matched
+  };
+
+  void add(const MergeObserver::Question& question);
+
+  const std::vector<Entry>& entries() const { return _entries; }
+  int size() const { return static_cast<int>(_entries.size()); }
+  int countOfKind(int kind) const;
+  int countOfChoice(int choice) const;
+  // Whether version N+1's node took the place of the customer's in the
+  // output: the question is about a value, and NEW's node was kept.
+  static bool newReplacedCusto(const Entry& entry);
+
+  // The kind of question in the words of the customer's administrator.
+  static const char* describeKind(int kind);
+
+ private:
+  std::vector<Entry> _entries;
+};

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Drives the bash completion of qelmask the way bash does on a TAB (see
+# check-completion.sh) and compares the candidates.
+#
+#   usage: check-qelmask-completion.sh <completion script>
+set -uo pipefail
+
+script=$(realpath "$1")
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+# shellcheck source=/dev/null
+source "$script"
+spec=$(complete -p qelmask) || {
+  echo "FAIL: $script registers no completion for qelmask"
+  exit 1
+}
+function=${spec#*-F }
+function=${function%% *}
+
+cd "$scratch" || exit 1
+touch ref.msk new.msk custo.msk rules.txt notes.txt
+mkdir -p old
+touch old/v8.msk
+
+passed=0
+failed=0
+
+#   check "<words separated by |, the last one being completed>" "<expected>"
+check() {
+  local line=$1 expected=$2 actual
+  IFS='|' read -ra COMP_WORDS <<<"$line"
+  [[ $line == *'|' ]] && COMP_WORDS+=('')
+  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
+  COMP_LINE=${line//|/ }
+  COMP_POINT=${#COMP_LINE}
+  COMPREPLY=()
+  "$function" qelmask "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
+  actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ' -)
+  if [[ $actual == "$expected" ]]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAIL: [${line//|/ }]"
+    echo "  expected: $expected"
+    echo "  actual:   $actual"
+  fi
+}
+
+masks='custo.msk new.msk old ref.msk'
+files='custo.msk new.msk notes.txt old ref.msk rules.txt'
+
+# Subcommands first.
+check 'qelmask|' '--help --version check merge strip'
+check 'qelmask|m' 'merge'
+check 'qelmask|--v' '--version'
+# Options of each subcommand.
+check 'qelmask|merge|--r' '--ref --rules'
+check 'qelmask|merge|--s' '--sorted-custo'
+check 'qelmask|check|--' '--custo --help --new --quiet --ref --rules'
+check 'qelmask|strip|merged.msk|--' '--force --help --output --quiet'
+# Mask files after the options that name masks; any file after --rules.
+check 'qelmask|merge|--ref|' "$masks"
+check 'qelmask|merge|--ref|ref.msk|--custo|c' 'custo.msk'
+check 'qelmask|merge|--output|old/' 'old/v8.msk'
+check 'qelmask|check|--rules|' "$files"
+check 'qelmask|merge|--rules|r' 'ref.msk rules.txt'
+check 'qelmask|merge|--custo|no' 'notes.txt'
+# strip's merged mask, given without an option.
+check 'qelmask|strip|' "$masks"
+# Nothing is offered for an unknown subcommand, nor for a bare word of merge.
+check 'qelmask|frobnicate|' ''
+check 'qelmask|merge|' ''
+
+echo "qelmask completion: $passed passed, $failed failed"
+[[ $failed == 0 ]]
