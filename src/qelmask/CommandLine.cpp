@@ -9,6 +9,7 @@
 #include "qelmask/Diagnostics.h"
 #include "qelmask/ExitStatus.h"
 #include "qelmask/MergeCommand.h"
+#include "qelmask/ReportCommand.h"
 #include "qelmask/StripCommand.h"
 
 #ifndef QELMASK_VERSION
@@ -91,6 +92,22 @@ CLI::App* addStrip(CLI::App& app, CommandOptions& options) {
   return strip;
 }
 
+CLI::App* addReport(CLI::App& app, CommandOptions& options) {
+  CLI::App* report = app.add_subcommand(
+      "report", "Merge in memory (writing no mask) and report every decision of the merge");
+  addInputs(*report, options);
+  report
+      ->add_option("--html", options.html,
+                   "write the report as one self-contained HTML page to filter and sort")
+      ->type_name("FILE");
+  report->add_option("--json", options.json, "write the report's data as JSON, for scripts")
+      ->type_name("FILE");
+  report->add_flag("-f,--force", options.force, "replace the page or the data if it exists");
+  report->add_flag("-q,--quiet", options.quiet, "print errors only");
+  report->footer(kExitStatuses);
+  return report;
+}
+
 }  // namespace
 
 int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -104,7 +121,8 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   CommandOptions options;
   CLI::App* merge = addMerge(app, options);
   CLI::App* check = addCheck(app, options);
-  addStrip(app, options);
+  CLI::App* strip = addStrip(app, options);
+  addReport(app, options);
 
   try {
     app.parse(argc, argv);
@@ -124,5 +142,6 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   Diagnostics diagnostics(out, err, options.quiet);
   if (chosen == merge) return MergeCommand::run(options, diagnostics);
   if (chosen == check) return CheckCommand::run(options, diagnostics);
-  return StripCommand::run(options, diagnostics);
+  if (chosen == strip) return StripCommand::run(options, diagnostics);
+  return ReportCommand::run(options, diagnostics);
 }

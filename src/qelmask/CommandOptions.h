@@ -9,6 +9,7 @@ struct CommandOptions {
   std::string merged;                  // the input of strip
   std::string output;
   std::string sortedCusto;  // merge: where the customer mask goes, sorted ("" none)
+  std::string html, json;   // report: the page and the data ("" none)
   bool force = false;
   bool quiet = false;
 };

@@ -86,6 +86,11 @@ int MergeSession::readInputs() {
   return kDone;
 }
 
+long MergeSession::lineCount(int i) const {
+  const MergerFile* files[3] = {&_ref, &_neu, &_custo};
+  return files[i]->getLineCount();
+}
+
 int MergeSession::merge() {
   int status = kDone;
   if (!_ref.getMask(gsDEF_MASK)) {

@@ -45,6 +45,8 @@ class MergeSession {
   const LostComments& lostComments() const { return _lost; }
   const ReadLog* const* readLogs() const { return _logPointers.data(); }
   const std::string* inputNames() const { return _inputNames.data(); }
+  // The lines read from input i (0 REF, 1 NEW, 2 CUSTO).
+  long lineCount(int i) const;
   // Problems in the rule file (each already reported).
   int ruleProblems() const { return _ruleProblems; }
 

@@ -129,3 +129,22 @@ TEST(QelmaskWrite, AFolderThatRefusesNewFilesIsRefusedBeforeReading) {
   EXPECT_EQ(run.err, "qelmask: error: merged.msk: folder . is not writable; nothing written\n");
   EXPECT_EQ(read(dir + "/merged.msk"), "old\n");
 }
+
+TEST(QelmaskWrite, AReportThatCannotBeWrittenInFullLeavesTheOldPageAndNoData) {
+  ScratchDir scratch;
+  fs::create_directory(scratch.root + "/work");
+  std::string dir = scratch.root + "/work";
+  std::ofstream(dir + "/page.html") << "the page of last week\n";
+  std::vector<std::string> args = mergeArgs("unused");
+  args[0] = "report";
+  args.resize(args.size() - 3);  // no --output, no --force yet
+  for (const char* arg : {"--html", "page.html", "--json", "report.json", "--force"})
+    args.emplace_back(arg);
+
+  Outcome run = qelmask(dir, args, 1024);
+
+  EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "qelmask: error: page.html: cannot write: File too large; nothing written\n");
+  EXPECT_EQ(read(dir + "/page.html"), "the page of last week\n");
+  EXPECT_EQ(names(dir), std::vector<std::string>{"page.html"});
+}

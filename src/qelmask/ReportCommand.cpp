@@ -1,0 +1,54 @@
+#include "qelmask/ReportCommand.h"
+
+#include <nlohmann/json.hpp>
+
+#include "qelmask/ExitStatus.h"
+#include "qelmask/MergeSession.h"
+#include "qelmask/MergeSummary.h"
+#include "qelmask/OutputWriter.h"
+#include "qelmask/ReportDocument.h"
+#include "qelmask/ReportPage.h"
+
+int ReportCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
+  std::vector<std::string> outputs;
+  if (!options.html.empty()) outputs.push_back(options.html);
+  if (!options.json.empty()) outputs.push_back(options.json);
+  std::vector<OutputGuard::Other> inputs{{"the input", options.ref},
+                                         {"the input", options.neu},
+                                         {"the input", options.custo},
+                                         {"the rule file", options.rules}};
+  if (!OutputWriter::accept(outputs, inputs, options.force, diagnostics)) {
+    return kOutputRefused;
+  }
+
+  MergeSession session({options.ref, options.neu, options.custo, options.rules}, diagnostics);
+  if (int status = session.run(); status != kDone) {
+    if (!outputs.empty()) diagnostics.error("", "nothing written");
+    return status;
+  }
+
+  // One text for both outputs: the page embeds the very data of --json.
+  std::string data;
+  if (!outputs.empty()) data = ReportDocument::build(session).dump();
+  OutputWriter writer(diagnostics);
+  if (!options.html.empty()) {
+    writer.add(options.html, [&](std::ostream& out) { return ReportPage::write(out, data); });
+  }
+  if (!options.json.empty()) {
+    writer.add(options.json, [&](std::ostream& out) {
+      out.write(data.data(), static_cast<std::streamsize>(data.size()));
+      out << "\n";
+      out.flush();
+      return out.good();
+    });
+  }
+  if (!writer.write()) return kOutputRefused;
+
+  std::ostream& out = diagnostics.progress();
+  out << "\n";
+  MergeSummary::write(out, {session.questions(), session.rules(), session.lostComments(),
+                            options.rules, options.custo});
+  MergeSummary::writeIgnored(out, session.readLogs(), session.inputNames(), false);
+  out.flush();
+  return kDone;
+}

@@ -1,0 +1,105 @@
+#include "qelmask/ReportDocument.h"
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "qelmask/DecisionRows.h"
+#include "qelmask/JsonText.h"
+#include "qelmask/MergeSession.h"
+#include "qelmask/MergeSummary.h"
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+Json text(std::string_view bytes) {
+  std::string out;
+  JsonText::append(out, bytes);
+  return Json(std::move(out));
+}
+
+Json inputsOf(const MergeSession& session) {
+  const MergeSession::Names& names = session.names();
+  Json inputs = Json::object();
+  const char* const roles[3] = {"ref", "new", "custo"};
+  for (int i = 0; i < 3; ++i) {
+    Json input = Json::object();
+    input["name"] = text(session.inputNames()[i]);
+    input["lines"] = session.lineCount(i);
+    inputs[roles[i]] = std::move(input);
+  }
+  inputs["rules"] = names.rules.empty() ? Json(nullptr) : text(names.rules);
+  return inputs;
+}
+
+Json kindsOf(const QuestionLog& questions) {
+  Json kinds = Json::array();
+  for (int kind = MergeObserver::kDroppedByNew; kind <= MergeObserver::kNewInNew; ++kind) {
+    Json entry = Json::object();
+    entry["kind"] = DecisionRows::kindName(kind);
+    entry["text"] = QuestionLog::describeKind(kind);
+    entry["count"] = questions.countOfKind(kind);
+    kinds.push_back(std::move(entry));
+  }
+  return kinds;
+}
+
+Json lostCommentsOf(const LostComments& lost) {
+  Json entries = Json::array();
+  for (const LostComments::Entry& comment : lost.entries()) {
+    Json entry = Json::object();
+    entry["line"] = comment.line;
+    entry["text"] = text(comment.text);
+    entry["why"] = text(comment.why);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
+Json summaryOf(const MergeSession& session) {
+  const QuestionLog& questions = session.questions();
+  int byRule = 0;
+  for (const RuleUsage::Entry& rule : session.rules().entries()) byRule += rule.decided();
+  Json summary = Json::object();
+  summary["questions"] = questions.size();
+  summary["recommendation"] = questions.countOfChoice(1);
+  summary["alternative"] = questions.countOfChoice(2);
+  summary["byRule"] = byRule;
+  summary["noRule"] = questions.size() - byRule;
+  summary["kinds"] = kindsOf(questions);
+  summary["staleRules"] = session.rules().stale().size();
+  summary["lostComments"] = lostCommentsOf(session.lostComments());
+  summary["ignoredLines"] = MergeSummary::ignoredCount(session.readLogs());
+  return summary;
+}
+
+Json rulesOf(const RuleUsage& usage) {
+  Json rules = Json::array();
+  for (const RuleUsage::Entry& rule : usage.entries()) {
+    Json entry = Json::object();
+    entry["number"] = rule.number;
+    entry["text"] = text(rule.text);
+    entry["recommendation"] = rule.recommendation;
+    entry["alternative"] = rule.alternative;
+    entry["decided"] = rule.decided();
+    entry["stale"] = rule.decided() == 0;
+    entry["suggestion"] = rule.suggestion.empty() ? Json(nullptr) : text(rule.suggestion);
+    rules.push_back(std::move(entry));
+  }
+  return rules;
+}
+
+}  // namespace
+
+Json ReportDocument::build(const MergeSession& session) {
+  Json document = Json::object();
+  document["format"] = kFormat;
+  document["version"] = kVersion;
+  document["inputs"] = inputsOf(session);
+  document["summary"] = summaryOf(session);
+  document["rules"] = rulesOf(session.rules());
+  Json decisions = Json::array();
+  DecisionRows::append(session.questions(), decisions);
+  document["decisions"] = std::move(decisions);
+  return document;
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <nlohmann/json_fwd.hpp>
+
+class MergeSession;
+
+// The data of `qelmask report`, one JSON document for scripts and for the
+// page: the format and its version, the inputs, the summary of the merge,
+// the rules with what each decided, and the decisions (DecisionRows). The
+// README documents every member; a member is never renamed or removed
+// without a new format version.
+class ReportDocument {
+ public:
+  static constexpr const char* kFormat = "qelmask-report";
+  static constexpr int kVersion = 1;
+
+  // The document of a session whose merge is over; its rule list must still
+  // be loaded and its trees alive.
+  static nlohmann::ordered_json build(const MergeSession& session);
+};
