@@ -66,7 +66,7 @@
     const inputs = data.inputs;
     const parts = ["ref", "new", "custo"].map(
       (role) =>
-        role.toUpperCase() + " " + inputs[role].name + " (" + count(inputs[role].lines) + " lines)"
+        role.toUpperCase() + " " + inputs[role].name + " (" + count(inputs[role].lines) + " lines)",
     );
     parts.push(inputs.rules === null ? "no rule file" : "rules " + inputs.rules);
     document.getElementById("inputs").textContent = parts.join(" · ");
@@ -91,8 +91,8 @@
           "div",
           { class: "figure" + (attention ? " attention" : ""), "data-figure": name },
           el("span", { class: "value" }, count(value)),
-          el("span", { class: "label" }, label)
-        )
+          el("span", { class: "label" }, label),
+        ),
       );
     }
   }
@@ -100,7 +100,9 @@
   function renderRules() {
     const box = document.getElementById("rules");
     if (data.rules.length === 0) {
-      box.append(el("p", { class: "empty" }, "No rule file: every question took the recommendation."));
+      box.append(
+        el("p", { class: "empty" }, "No rule file: every question took the recommendation."),
+      );
       return;
     }
     const head = el(
@@ -110,7 +112,7 @@
       el("th", {}, "Rule"),
       el("th", { class: "number" }, "Hits"),
       el("th", { class: "number" }, "Turned away from the recommendation"),
-      el("th", {}, "Note")
+      el("th", {}, "Note"),
     );
     const body = el("tbody");
     for (const rule of data.rules) {
@@ -129,8 +131,8 @@
           el("td", { class: "mono" }, rule.text),
           el("td", { class: "number" }, count(rule.decided)),
           el("td", { class: "number" }, count(rule.alternative)),
-          el("td", {}, note)
-        )
+          el("td", {}, note),
+        ),
       );
     }
     box.append(el("table", { id: "rules-table" }, el("thead", {}, head), body));
@@ -151,8 +153,8 @@
           {},
           el("td", { class: "number" }, comment.line),
           el("td", {}, comment.why),
-          el("td", { class: "mono comments" }, comment.text)
-        )
+          el("td", { class: "mono comments" }, comment.text),
+        ),
       );
     }
     const head = el(
@@ -160,7 +162,7 @@
       {},
       el("th", { class: "number" }, "Line of " + data.inputs.custo.name),
       el("th", {}, "Why"),
-      el("th", {}, "Comment")
+      el("th", {}, "Comment"),
     );
     box.append(el("table", {}, el("thead", {}, head), body));
   }
@@ -178,8 +180,8 @@
     const labelWidth = 300;
     const width = 640;
     const barSpace = width - labelWidth - 70;
-    // About 6.5 units a character at the chart's font size.
-    const labelChars = Math.floor((labelWidth - 10) / 6.5);
+    // About 7 units a character at the chart's font size.
+    const labelChars = Math.floor((labelWidth - 10) / 7.2);
     const max = Math.max(...items.map((item) => item[1]), 1);
     const chart = svg("svg", {
       class: "chart",
@@ -193,8 +195,18 @@
       row.append(svg("title", {}, label + ": " + count(value)));
       row.append(svg("text", { x: labelWidth - 6, y: y + 15, "text-anchor": "end" }, shown));
       const barWidth = Math.max(1, (value / max) * barSpace);
-      row.append(svg("rect", { class: "bar", x: labelWidth, y: y + 3, width: barWidth, height: rowHeight - 6 }));
-      row.append(svg("text", { class: "count", x: labelWidth + barWidth + 5, y: y + 15 }, count(value)));
+      row.append(
+        svg("rect", {
+          class: "bar",
+          x: labelWidth,
+          y: y + 3,
+          width: barWidth,
+          height: rowHeight - 6,
+        }),
+      );
+      row.append(
+        svg("text", { class: "count", x: labelWidth + barWidth + 5, y: y + 15 }, count(value)),
+      );
       row.addEventListener("click", () => onPick(filter));
       row.addEventListener("keydown", (event) => {
         if (event.key === "Enter" || event.key === " ") onPick(filter);
@@ -216,7 +228,11 @@
       byDecider.set(key, (byDecider.get(key) || 0) + 1);
     }
     const deciders = [...byDecider.entries()]
-      .map(([key, value]) => [key === NONE ? "no rule: the recommendation" : ruleLabel(Number(key)), value, key])
+      .map(([key, value]) => [
+        key === NONE ? "no rule: the recommendation" : ruleLabel(Number(key)),
+        value,
+        key,
+      ])
       .sort((a, b) => b[1] - a[1]);
     barChart(document.getElementById("chart-rule"), deciders, (decided) => pickFilter({ decided }));
 
@@ -230,7 +246,8 @@
   // --- The decisions table ----------------------------------------------
 
   function valueCell(value) {
-    if (value === null) return el("td", { class: "absent", title: "no such node in this version" }, "—");
+    if (value === null)
+      return el("td", { class: "absent", title: "no such node in this version" }, "—");
     if (value === "") return el("td", { class: "absent" }, "(empty)");
     return el("td", { class: "mono" }, value);
   }
@@ -245,21 +262,39 @@
     return pieces;
   }
 
-  function optionText(option) {
-    return option.action + " " + option.origin;
-  }
-
   const columns = [
-    { key: "index", title: "#", number: true, sortKey: (d, i) => i, cell: (d, i) => el("td", { class: "number" }, i + 1) },
-    { key: "id", title: "Node", sortKey: (d) => d.id, cell: (d) => el("td", { class: "mono node" }, ...breakable(d.id)) },
+    {
+      key: "index",
+      title: "#",
+      number: true,
+      sortKey: (d, i) => i,
+      cell: (d, i) => el("td", { class: "number" }, i + 1),
+    },
+    {
+      key: "id",
+      title: "Node",
+      sortKey: (d) => d.id,
+      cell: (d) => el("td", { class: "mono node" }, ...breakable(d.id)),
+    },
     {
       key: "kind",
       title: "Kind",
       sortKey: (d) => kindOrder.indexOf(d.kind),
-      cell: (d) => el("td", { title: kindText.get(d.kind) }, kindShort.get(d.kind) || d.kind),
+      cell: (d) =>
+        el("td", { class: "kind", title: kindText.get(d.kind) }, kindShort.get(d.kind) || d.kind),
     },
-    { key: "ref", title: "REF", sortKey: (d) => (d.ref === null ? "" : "\u0001" + d.ref), cell: (d) => valueCell(d.ref) },
-    { key: "new", title: "NEW", sortKey: (d) => (d.new === null ? "" : "\u0001" + d.new), cell: (d) => valueCell(d.new) },
+    {
+      key: "ref",
+      title: "REF",
+      sortKey: (d) => (d.ref === null ? "" : "\u0001" + d.ref),
+      cell: (d) => valueCell(d.ref),
+    },
+    {
+      key: "new",
+      title: "NEW",
+      sortKey: (d) => (d.new === null ? "" : "\u0001" + d.new),
+      cell: (d) => valueCell(d.new),
+    },
     {
       key: "custo",
       title: "CUSTO",
@@ -269,15 +304,23 @@
     {
       key: "taken",
       title: "Taken",
-      sortKey: (d) => optionText(d.taken),
+      sortKey: (d) => d.taken,
       cell: (d) =>
         el(
           "td",
-          { class: d.choice === "alternative" ? "choice-alternative" : null, title: "the " + d.choice },
-          optionText(d.taken)
+          {
+            class: "option" + (d.choice === "alternative" ? " choice-alternative" : ""),
+            title: "the " + d.choice,
+          },
+          d.taken,
         ),
     },
-    { key: "leftOut", title: "Left out", sortKey: (d) => optionText(d.leftOut), cell: (d) => el("td", {}, optionText(d.leftOut)) },
+    {
+      key: "leftOut",
+      title: "Left out",
+      sortKey: (d) => d.leftOut,
+      cell: (d) => el("td", { class: "option" }, d.leftOut),
+    },
     {
       key: "decided",
       title: "Decided by",
@@ -285,7 +328,12 @@
       cell: (d) => {
         if (d.rule === null) return el("td", {}, "recommendation");
         const rule = rulesByNumber.get(d.rule);
-        return el("td", {}, "rule #" + d.rule, rule ? el("span", { class: "rule-text mono" }, rule.text) : null);
+        return el(
+          "td",
+          {},
+          "rule #" + d.rule,
+          rule ? el("span", { class: "rule-text mono" }, rule.text) : null,
+        );
       },
     },
     {
@@ -302,7 +350,16 @@
     entityCounts.set(key, (entityCounts.get(key) || 0) + 1);
   }
 
-  const state = { entity: "", kind: "", decided: "", text: "", sort: "index", descending: false, page: 0, pageSize: 100 };
+  const state = {
+    entity: "",
+    kind: "",
+    decided: "",
+    text: "",
+    sort: "index",
+    descending: false,
+    page: 0,
+    pageSize: 100,
+  };
   // Every decision's index, in the order of the current sort.
   let order = decisions.map((d, i) => i);
   // The indexes that pass the filters, in that order.
@@ -316,7 +373,7 @@
     if (text === undefined) {
       const d = decisions[i];
       const rule = d.rule === null ? "recommendation" : ruleLabel(d.rule);
-      text = [d.id, d.ref, d.new, d.custo, optionText(d.taken), optionText(d.leftOut), rule, ...d.comments]
+      text = [d.id, d.ref, d.new, d.custo, d.taken, d.leftOut, rule, ...d.comments]
         .filter((part) => part !== null)
         .join("\n")
         .toLowerCase();
@@ -335,7 +392,8 @@
 
   function applyFilters() {
     const text = state.text.trim().toLowerCase();
-    const filtering = state.entity !== "" || state.kind !== "" || state.decided !== "" || text !== "";
+    const filtering =
+      state.entity !== "" || state.kind !== "" || state.decided !== "" || text !== "";
     shown = filtering ? order.filter((i) => passes(i, text)) : order;
     state.page = 0;
     renderRows();
@@ -354,7 +412,10 @@
       return a - b;
     });
     for (const th of document.querySelectorAll("#decisions th")) {
-      th.setAttribute("aria-sort", th.dataset.column === state.sort ? (state.descending ? "descending" : "ascending") : "none");
+      th.setAttribute(
+        "aria-sort",
+        th.dataset.column === state.sort ? (state.descending ? "descending" : "ascending") : "none",
+      );
     }
     applyFilters();
   }
@@ -379,12 +440,19 @@
     document.getElementById("count").textContent =
       shown.length === 0
         ? "No decision matches the filters (" + count(total) + " in all)."
-        : "Decisions " + count(first + 1) + "–" + count(last) + " of " + count(shown.length) +
+        : "Decisions " +
+          count(first + 1) +
+          "–" +
+          count(last) +
+          " of " +
+          count(shown.length) +
           (shown.length === total ? "" : " (filtered from " + count(total) + ")");
-    document.getElementById("page-info").textContent = "page " + count(state.page + 1) + " of " + count(pages);
+    document.getElementById("page-info").textContent =
+      "page " + count(state.page + 1) + " of " + count(pages);
     for (const button of document.querySelectorAll("#pager button")) {
       const go = button.dataset.go;
-      button.disabled = (go === "first" || go === "previous") ? state.page === 0 : state.page >= pages - 1;
+      button.disabled =
+        go === "first" || go === "previous" ? state.page === 0 : state.page >= pages - 1;
     }
     document.body.dataset.renderMs = (performance.now() - started).toFixed(1);
   }
@@ -395,19 +463,28 @@
   }
 
   function setupFilters() {
-    const entities = [...entityCounts.entries()].sort((a, b) => (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0));
+    const entities = [...entityCounts.entries()].sort((a, b) =>
+      a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0,
+    );
     fillSelect(
       document.getElementById("filter-entity"),
       "all entities",
-      entities.map(([key, n]) => [key, (key === NONE ? "(no entity)" : key) + " (" + count(n) + ")"])
+      entities.map(([key, n]) => [
+        key,
+        (key === NONE ? "(no entity)" : key) + " (" + count(n) + ")",
+      ]),
     );
     fillSelect(
       document.getElementById("filter-kind"),
       "all kinds",
-      data.summary.kinds.map((kind) => [kind.kind, kind.text + " (" + count(kind.count) + ")"])
+      data.summary.kinds.map((kind) => [kind.kind, kind.text + " (" + count(kind.count) + ")"]),
     );
     const deciders = [[NONE, "no rule: the recommendation (" + count(data.summary.noRule) + ")"]];
-    for (const rule of data.rules) deciders.push([String(rule.number), ruleLabel(rule.number) + " (" + count(rule.decided) + ")"]);
+    for (const rule of data.rules)
+      deciders.push([
+        String(rule.number),
+        ruleLabel(rule.number) + " (" + count(rule.decided) + ")",
+      ]);
     fillSelect(document.getElementById("filter-decided"), "anyone", deciders);
 
     for (const name of ["entity", "kind", "decided"]) {
@@ -442,20 +519,36 @@
   function setupTable() {
     const head = document.querySelector("#decisions thead tr");
     for (const column of columns) {
-      const button = el("button", { type: "button", title: "sort by " + column.title }, column.title);
+      const button = el(
+        "button",
+        { type: "button", title: "sort by " + column.title },
+        column.title,
+      );
       button.addEventListener("click", () => {
         state.descending = state.sort === column.key ? !state.descending : false;
         state.sort = column.key;
         applySort();
       });
-      head.append(el("th", { class: column.number ? "number" : null, "data-column": column.key, "aria-sort": "none" }, button));
+      head.append(
+        el(
+          "th",
+          {
+            class: column.number ? "number" : null,
+            "data-column": column.key,
+            "aria-sort": "none",
+          },
+          button,
+        ),
+      );
     }
     head.firstChild.setAttribute("aria-sort", "ascending");
     document.getElementById("pager").addEventListener("click", (event) => {
       const go = event.target.dataset && event.target.dataset.go;
       if (!go) return;
       const pages = Math.ceil(shown.length / state.pageSize);
-      state.page = { first: 0, previous: state.page - 1, next: state.page + 1, last: pages - 1 }[go];
+      state.page = { first: 0, previous: state.page - 1, next: state.page + 1, last: pages - 1 }[
+        go
+      ];
       renderRows();
     });
     document.getElementById("page-size").addEventListener("change", (event) => {
