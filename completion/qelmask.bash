@@ -4,11 +4,14 @@
 #                 [--sorted-custo S] [--quiet]
 #   qelmask check --ref R --new N --custo C [--rules F] [--quiet]
 #   qelmask strip MERGED --output O [--force] [--quiet]
+#   qelmask report --ref R --new N --custo C [--rules F] [--html PAGE]
+#                  [--json DATA] [--force] [--quiet]
 #
 # The first word is a subcommand (or --help, --version). After it, a word
 # that starts with "-" is an option of that subcommand; the word after an
 # option that names a mask takes mask files (names ending in .msk, and
-# folders), or any file when no such name matches; after --rules, any file.
+# folders), or any file when no such name matches; after --rules, --html and
+# --json, any file.
 
 _qelmask_masks() {
   local cur=$1 name masks=() folders=()
@@ -30,7 +33,7 @@ _qelmask() {
   COMPREPLY=()
 
   if ((COMP_CWORD == 1)); then
-    mapfile -t COMPREPLY < <(compgen -W 'merge check strip --help --version' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W 'merge check strip report --help --version' -- "$cur")
     return
   fi
 
@@ -39,6 +42,7 @@ _qelmask() {
     merge) options='--ref --new --custo --rules --output -o --force -f --sorted-custo --quiet -q --help -h' ;;
     check) options='--ref --new --custo --rules --quiet -q --help -h' ;;
     strip) options='--output -o --force -f --quiet -q --help -h' ;;
+    report) options='--ref --new --custo --rules --html --json --force -f --quiet -q --help -h' ;;
     *) return ;;
   esac
 
@@ -47,7 +51,7 @@ _qelmask() {
       _qelmask_masks "$cur"
       return
       ;;
-    --rules)
+    --rules | --html | --json)
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
       return
       ;;

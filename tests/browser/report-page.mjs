@@ -106,20 +106,13 @@ async function open(browser, file) {
   return { page, problems };
 }
 
-function report(qelmask, inputs, folder) {
+// Runs qelmask report in `cwd` (so that the page names the inputs as given).
+function report(qelmask, inputs, folder, cwd = process.cwd()) {
   fs.mkdirSync(folder, { recursive: true });
-  const html = path.join(folder, "page.html");
-  const json = path.join(folder, "report.json");
-  execFileSync(qelmask, [
-    "report",
-    ...inputs,
-    "--html",
-    html,
-    "--json",
-    json,
-    "--force",
-    "--quiet",
-  ]);
+  const html = path.resolve(folder, "page.html");
+  const json = path.resolve(folder, "report.json");
+  const args = ["report", ...inputs, "--html", html, "--json", json, "--force", "--quiet"];
+  execFileSync(qelmask, args, { cwd });
   return { html, data: JSON.parse(fs.readFileSync(json, "utf8")) };
 }
 
@@ -137,12 +130,15 @@ async function sortBy(page, title) {
 // --- The examples ---------------------------------------------------------
 
 async function examplesPage(browser, qelmask, examples, work, screenshot) {
+  // Run beside the examples' folder, as the README shows it.
+  const folder = path.basename(examples);
   const inputs = ["ref", "new", "custo"].flatMap((role) => [
     "--" + role,
-    path.join(examples, role + ".msk"),
+    path.join(folder, role + ".msk"),
   ]);
-  inputs.push("--rules", path.join(examples, "rules.txt"));
-  const { html, data } = report(qelmask, inputs, path.join(work, "examples"));
+  inputs.push("--rules", path.join(folder, "rules.txt"));
+  const cwd = path.dirname(examples);
+  const { html, data } = report(qelmask, inputs, path.join(work, "examples"), cwd);
   const decisions = data.decisions;
   const { page, problems } = await open(browser, html);
 

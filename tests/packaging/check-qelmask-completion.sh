@@ -51,7 +51,7 @@ masks='custo.msk new.msk old ref.msk'
 files='custo.msk new.msk notes.txt old ref.msk rules.txt'
 
 # Subcommands first.
-check 'qelmask|' '--help --version check merge strip'
+check 'qelmask|' '--help --version check merge report strip'
 check 'qelmask|m' 'merge'
 check 'qelmask|--v' '--version'
 # Options of each subcommand.
@@ -59,6 +59,7 @@ check 'qelmask|merge|--r' '--ref --rules'
 check 'qelmask|merge|--s' '--sorted-custo'
 check 'qelmask|check|--' '--custo --help --new --quiet --ref --rules'
 check 'qelmask|strip|merged.msk|--' '--force --help --output --quiet'
+check 'qelmask|report|--' '--custo --force --help --html --json --new --quiet --ref --rules'
 # Mask files after the options that name masks; any file after --rules.
 check 'qelmask|merge|--ref|' "$masks"
 check 'qelmask|merge|--ref|ref.msk|--custo|c' 'custo.msk'
@@ -66,6 +67,10 @@ check 'qelmask|merge|--output|old/' 'old/v8.msk'
 check 'qelmask|check|--rules|' "$files"
 check 'qelmask|merge|--rules|r' 'ref.msk rules.txt'
 check 'qelmask|merge|--custo|no' 'notes.txt'
+# Any file for the page and the data of report, masks for its inputs.
+check 'qelmask|report|--html|' "$files"
+check 'qelmask|report|--ref|r.msk|--json|n' 'new.msk notes.txt'
+check 'qelmask|report|--custo|' "$masks"
 # strip's merged mask, given without an option.
 check 'qelmask|strip|' "$masks"
 # Nothing is offered for an unknown subcommand, nor for a bare word of merge.
