@@ -8,15 +8,12 @@
 int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   std::vector<std::string> outputs{options.output};
   if (!options.sortedCusto.empty()) outputs.push_back(options.sortedCusto);
-  std::vector<OutputGuard::Other> inputs{{"the input", options.ref},
-                                         {"the input", options.neu},
-                                         {"the input", options.custo},
-                                         {"the rule file", options.rules}};
-  if (!OutputWriter::accept(outputs, inputs, options.force, diagnostics)) {
+  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules};
+  if (!OutputWriter::accept(outputs, inputs.guarded(), options.force, diagnostics)) {
     return kOutputRefused;
   }
 
-  MergeSession session({options.ref, options.neu, options.custo, options.rules}, diagnostics);
+  MergeSession session(inputs, diagnostics);
   if (int status = session.run(); status != kDone) {
     diagnostics.error("", "nothing written");
     return status;

@@ -12,6 +12,10 @@
 #include "qelmask/RuleFileReader.h"
 #include "rules/MergerRule.h"
 
+std::vector<OutputGuard::Other> MergeSession::Names::guarded() const {
+  return {{"the input", ref}, {"the input", neu}, {"the input", custo}, {"the rule file", rules}};
+}
+
 MergeSession::MergeSession(Names names, Diagnostics& diagnostics)
     : _names(std::move(names)),
       _diagnostics(diagnostics),

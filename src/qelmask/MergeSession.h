@@ -3,11 +3,13 @@
 #include <array>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "maskfile/MergerFile.h"
 #include "qelmask/Diagnostics.h"
 #include "qelmask/LostComments.h"
 #include "qelmask/MergeRecorder.h"
+#include "qelmask/OutputGuard.h"
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
 #include "qelmask/RuleUsage.h"
@@ -21,6 +23,9 @@ class MergeSession {
  public:
   struct Names {
     std::string ref, neu, custo, rules;  // rules: "" for none
+
+    // The files that no output of the run may be.
+    std::vector<OutputGuard::Other> guarded() const;
   };
 
   MergeSession(Names names, Diagnostics& diagnostics);
