@@ -9,10 +9,7 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   if (int status = session.run(); status != kDone) return status;
 
   std::ostream& out = diagnostics.progress();
-  out << "\n";
-  MergeSummary::write(out, {session.questions(), session.rules(), session.lostComments(),
-                            options.rules, options.custo});
-  MergeSummary::writeIgnored(out, session.readLogs(), session.inputNames(), true);
+  session.writeSummary(out, true);
 
   // Questions are what a merge is for; what needs a look is a rule that
   // did nothing, a comment that would be lost and a line the reader skips.

@@ -9,6 +9,7 @@
 #include "maskfile/MaskFileVocabulary.h"
 #include "qelmask/ExitStatus.h"
 #include "qelmask/InputFile.h"
+#include "qelmask/MergeSummary.h"
 #include "qelmask/RuleFileReader.h"
 #include "rules/MergerRule.h"
 
@@ -121,4 +122,10 @@ void MergeSession::collect() {
   _rules.suggest(_neu, _custo);
   _lost.addDropped(_logs[2]);
   _lost.addLeftOut(_custo, _recorder, _questions, _names.custo);
+}
+
+void MergeSession::writeSummary(std::ostream& out, bool listIgnored) const {
+  out << "\n";
+  MergeSummary::write(out, {_questions, _rules, _lost, _names.rules, _names.custo});
+  MergeSummary::writeIgnored(out, readLogs(), inputNames(), listIgnored);
 }

@@ -41,6 +41,9 @@ class MergeSession {
   int merge();
   // Rule usage and lost comments, once the merge is over.
   void collect();
+  // The summary that ends every command that merges, after a blank line;
+  // `listIgnored` names each line the reader ignored instead of counting them.
+  void writeSummary(std::ostream& out, bool listIgnored) const;
 
   const Names& names() const { return _names; }
   MergerFile& result() { return _result; }

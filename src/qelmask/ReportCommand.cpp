@@ -4,7 +4,6 @@
 
 #include "qelmask/ExitStatus.h"
 #include "qelmask/MergeSession.h"
-#include "qelmask/MergeSummary.h"
 #include "qelmask/OutputWriter.h"
 #include "qelmask/ReportDocument.h"
 #include "qelmask/ReportPage.h"
@@ -42,10 +41,7 @@ int ReportCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
   if (!writer.write()) return kOutputRefused;
 
   std::ostream& out = diagnostics.progress();
-  out << "\n";
-  MergeSummary::write(out, {session.questions(), session.rules(), session.lostComments(),
-                            options.rules, options.custo});
-  MergeSummary::writeIgnored(out, session.readLogs(), session.inputNames(), false);
+  session.writeSummary(out, false);
   out.flush();
   return kDone;
 }
