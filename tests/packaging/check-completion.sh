@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Drives the bash completion of QELPeopleMaskMerger the way bash does on a
-# TAB: sets COMP_WORDS and COMP_CWORD for a command line, calls the function
-# that the script registered for the command, and compares the candidates.
+# TAB (through completion-driver.sh) and compares the candidates.
 #
 #   usage: check-completion.sh <completion script>
 set -uo pipefail
@@ -10,46 +9,14 @@ script=$(realpath "$1")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# shellcheck source=/dev/null
-source "$script"
-spec=$(complete -p QELPeopleMaskMerger) || {
-  echo "FAIL: $script registers no completion for QELPeopleMaskMerger"
-  exit 1
-}
-function=${spec#*-F }
-function=${function%% *}
+# shellcheck source=completion-driver.sh
+source "$(dirname "$0")/completion-driver.sh"
+load_completion "$script" QELPeopleMaskMerger
 
 cd "$scratch" || exit 1
 touch ref.msk new.msk custo.msk rules.txt notes.txt 'site mask.msk'
 mkdir -p old/v9 archive.msk odd
 touch old/v8.msk old/readme 'odd/a[1].msk' odd/a1.msk
-
-passed=0
-failed=0
-
-# Completes the last word of a command line and compares the sorted
-# candidates, one per line, with the expected ones.
-#   check "<words, the last one being completed>" "<expected candidates>"
-# Words are separated by "|" so that a word may hold a blank.
-check() {
-  local line=$1 expected=$2 actual
-  IFS='|' read -ra COMP_WORDS <<<"$line"
-  [[ $line == *'|' ]] && COMP_WORDS+=('')
-  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-  COMP_LINE=${line//|/ }
-  COMP_POINT=${#COMP_LINE}
-  COMPREPLY=()
-  "$function" QELPeopleMaskMerger "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-  actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ' -)
-  if [[ $actual == "$expected" ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: [${line//|/ }]"
-    echo "  expected: $expected"
-    echo "  actual:   $actual"
-  fi
-}
 
 all_masks='archive.msk custo.msk new.msk odd old ref.msk site mask.msk'
 all_files='archive.msk custo.msk new.msk notes.txt odd old ref.msk rules.txt site mask.msk'

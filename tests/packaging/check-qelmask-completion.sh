@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Drives the bash completion of qelmask the way bash does on a TAB (see
-# check-completion.sh) and compares the candidates.
+# Drives the bash completion of qelmask the way bash does on a TAB (through
+# completion-driver.sh) and compares the candidates.
 #
 #   usage: check-qelmask-completion.sh <completion script>
 set -uo pipefail
@@ -9,43 +9,14 @@ script=$(realpath "$1")
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-# shellcheck source=/dev/null
-source "$script"
-spec=$(complete -p qelmask) || {
-  echo "FAIL: $script registers no completion for qelmask"
-  exit 1
-}
-function=${spec#*-F }
-function=${function%% *}
+# shellcheck source=completion-driver.sh
+source "$(dirname "$0")/completion-driver.sh"
+load_completion "$script" qelmask
 
 cd "$scratch" || exit 1
 touch ref.msk new.msk custo.msk rules.txt notes.txt
 mkdir -p old
 touch old/v8.msk
-
-passed=0
-failed=0
-
-#   check "<words separated by |, the last one being completed>" "<expected>"
-check() {
-  local line=$1 expected=$2 actual
-  IFS='|' read -ra COMP_WORDS <<<"$line"
-  [[ $line == *'|' ]] && COMP_WORDS+=('')
-  COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
-  COMP_LINE=${line//|/ }
-  COMP_POINT=${#COMP_LINE}
-  COMPREPLY=()
-  "$function" qelmask "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-  actual=$(printf '%s\n' "${COMPREPLY[@]}" | LC_ALL=C sort | paste -sd ' ' -)
-  if [[ $actual == "$expected" ]]; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    echo "FAIL: [${line//|/ }]"
-    echo "  expected: $expected"
-    echo "  actual:   $actual"
-  fi
-}
 
 masks='custo.msk new.msk old ref.msk'
 files='custo.msk new.msk notes.txt old ref.msk rules.txt'
