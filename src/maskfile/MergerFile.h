@@ -12,8 +12,10 @@
 #include "framework/TextCursor.h"
 #include "framework/VexListValVexUnicodeString.h"
 #include "framework/VexRawCollPV.h"
+#include "maskfile/MaskLayout.h"
 #include "maskfile/OutputBuffer.h"
 #include "maskfile/ReadObserver.h"
+#include "maskfile/WriteNotes.h"
 #include "merge/MergeObserver.h"
 #include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
@@ -91,6 +93,11 @@ class MergerFile {
   // Writes what `save` writes into the file to `out`, without any message:
   // nothing when there is no default mask. Whether every write succeeded.
   bool writeTo(std::ostream& file);
+  // The same in `layout`. In the read-back layout the file is gathered in
+  // memory first: when a field holds the separator, it is written again
+  // with another one. `notes` (may be null) learns what the file could not
+  // carry as the tree holds it.
+  bool writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes);
   void saveNode(TamLunFileOut& file, MergerObj* node);
 
   // Merges every mask of this (customer) file against the DEFAULT masks of
@@ -140,11 +147,34 @@ class MergerFile {
   MergerObj* findEntity(MergerObj* mask, std::string_view name);
   std::ostream& console() const { return *_pConsole; }
 
+  void writeHeader(OutputBuffer& out) const;
+  void writeMasks(OutputBuffer& out);
   void writeNode(OutputBuffer& out, MergerObj* node);
   void writeRecord(OutputBuffer& out, const DecisionRecord& record);
+  void writeComments(OutputBuffer& out, const VexListValVexUnicodeString& comments);
+  void writeChildren(OutputBuffer& out, MergerObj* node, size_t count);
   void writeLine(OutputBuffer& out, MergerObj* node);
+  void writeMask(OutputBuffer& out, MergerObj* node);
   void writeEntity(OutputBuffer& out, MergerObj* node);
   void writeAttr(OutputBuffer& out, MergerObj* node);
+
+  // The read-back layout (MergerFileReadBack.cpp).
+  bool readBack() const { return _layout == MaskLayout::kReadBack; }
+  // The whole file in the read-back layout with the current separator;
+  // `_clash` tells whether a field held it.
+  std::string renderReadBack(WriteNotes& notes);
+  // Remembers the first field that would not read back as one field.
+  void checkField(std::string_view field, bool last, const MergerObj* node) {
+    if (readBack() && !_clash && holdsSeparator(field, last)) noteClash(field, node);
+  }
+  bool holdsSeparator(std::string_view field, bool last) const;
+  void noteClash(std::string_view field, const MergerObj* node);
+  // The masks whose entity or attribute lines will not find them back.
+  void noteUnreadableMasks();
+  // The entity line's mask field for the mask about to be written.
+  std::string_view entityMaskField(const MergerObj* mask) const;
+  // Entities whose attribute lines will not find them back.
+  void noteUnreadableAttributes(const MergerObj* entity);
 
   long _nLines;
   int _nKeepComments;
@@ -175,4 +205,13 @@ class MergerFile {
   bool _bCurrentDetached;
   std::ostream* _pConsole;
   ReadObserver* _pObserver;
+
+  // While a file is written: its layout, the mask field of its entity
+  // lines, and in the read-back layout what it could not carry.
+  MaskLayout _layout = MaskLayout::kLegacy;
+  std::string _sEntityMask;
+  const MergerObj* _pFirstMask = nullptr;
+  const MergerObj* _pEntityWritten = nullptr;  // the last entity line written
+  WriteNotes* _pNotes = nullptr;
+  bool _clash = false;
 };

@@ -26,15 +26,15 @@ const char* const kExitStatuses =
     "  2  wrong usage\n"
     "  3  the output was refused or could not be written; nothing written";
 
-void addInputs(CLI::App& command, CommandOptions& options) {
+void addInputs(CLI::App& command, CommandOptions& options, bool required = true) {
   command.add_option("--ref", options.ref, "DEFAULT mask of version N")
-      ->required()
+      ->required(required)
       ->type_name("FILE");
   command.add_option("--new", options.neu, "DEFAULT mask of version N+1")
-      ->required()
+      ->required(required)
       ->type_name("FILE");
   command.add_option("--custo", options.custo, "your customised mask of version N")
-      ->required()
+      ->required(required)
       ->type_name("FILE");
   command
       .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
@@ -61,6 +61,23 @@ bool namesFiles(const CLI::App& command, std::string& empty) {
   return true;
 }
 
+// check takes either the three masks of a merge or masks of its own.
+bool checksEitherWay(const CommandOptions& options, std::string& wrong) {
+  bool inputs = !options.ref.empty() || !options.neu.empty() || !options.custo.empty() ||
+                !options.rules.empty();
+  if (!options.masks.empty()) {
+    if (inputs) wrong = "give either masks to check or --ref, --new and --custo, not both";
+    return !inputs;
+  }
+  if (options.ref.empty())
+    wrong = "--ref is required";
+  else if (options.neu.empty())
+    wrong = "--new is required";
+  else if (options.custo.empty())
+    wrong = "--custo is required";
+  return wrong.empty();
+}
+
 CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
   CLI::App* merge = app.add_subcommand(
       "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
@@ -70,14 +87,23 @@ CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
       ->add_option("--sorted-custo", options.sortedCusto,
                    "also write --custo in sorted order to this file")
       ->type_name("FILE");
+  merge->add_flag("--legacy-layout", options.legacyLayout,
+                  "write QELPeopleMaskMerger's bytes: an entity's own +FILTER, +ACI and +VALUE\n"
+                  "lines after its last attribute, where a reader takes them for that\n"
+                  "attribute's (by default they come right after the entity line)");
   merge->footer(kExitStatuses);
   return merge;
 }
 
 CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
   CLI::App* check = app.add_subcommand(
-      "check", "Report what merge would, and the lines the reader ignores; write nothing");
-  addInputs(*check, options);
+      "check",
+      "Report what merge would, and the lines the reader ignores; write nothing.\n"
+      "Given masks only (no --ref, --new, --custo): list the lines of those that an\n"
+      "earlier merge wrote after an entity's last attribute, whose owner is in doubt");
+  addInputs(*check, options, false);
+  check->add_option("masks", options.masks, "masks to check on their own")->type_name("FILE");
+  check->add_flag("--all", options.all, "list every line (lists stop at 20 lines otherwise)");
   check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
   check->footer(kExitStatuses);
   return check;
@@ -137,6 +163,12 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   CLI::App* chosen = app.get_subcommands().front();
   if (std::string empty; !namesFiles(*chosen, empty)) {
     err << "qelmask: error: " << empty << ": empty file name\n";
+    return kWrongUsage;
+  }
+  if (std::string wrong; chosen == check && !checksEitherWay(options, wrong)) {
+    out.flush();
+    err << "qelmask: error: " << wrong << "\n"
+        << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
     return kWrongUsage;
   }
   Diagnostics diagnostics(out, err, options.quiet);

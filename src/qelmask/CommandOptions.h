@@ -1,15 +1,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the command line of qelmask asks for, whichever the subcommand:
 // each subcommand reads the fields it defines.
 struct CommandOptions {
   std::string ref, neu, custo, rules;  // the inputs of merge and check
   std::string merged;                  // the input of strip
+  std::vector<std::string> masks;      // check: masks checked on their own
   std::string output;
   std::string sortedCusto;  // merge: where the customer mask goes, sorted ("" none)
   std::string html, json;   // report: the page and the data ("" none)
   bool force = false;
   bool quiet = false;
+  bool legacyLayout = false;  // merge: the merger's bytes
+  bool all = false;           // check: lists in full
 };

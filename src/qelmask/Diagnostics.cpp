@@ -39,8 +39,16 @@ void Diagnostics::errorAt(std::string_view file, long line, std::string_view mes
 }
 
 void Diagnostics::note(std::string_view file, std::string_view message) {
+  tell("note", file, message);
+}
+
+void Diagnostics::warning(std::string_view file, std::string_view message) {
+  tell("warning", file, message);
+}
+
+void Diagnostics::tell(std::string_view level, std::string_view file, std::string_view message) {
   _out.flush();
-  _err << "qelmask: note: " << file << ": " << message << "\n";
+  _err << "qelmask: " << level << ": " << file << ": " << message << "\n";
   _err.flush();
 }
 

@@ -18,6 +18,9 @@ class Diagnostics {
   // "qelmask: note: <file>: <message>": something qelmask handled for the
   // user, who should know about it.
   void note(std::string_view file, std::string_view message);
+  // "qelmask: warning: <file>: <message>": something the user must look at,
+  // which did not stop the run.
+  void warning(std::string_view file, std::string_view message);
 
   // Progress and summary lines; nothing when quiet.
   std::ostream& progress();
@@ -25,6 +28,8 @@ class Diagnostics {
   int errorCount() const { return _errors; }
 
  private:
+  void tell(std::string_view level, std::string_view file, std::string_view message);
+
   std::ostream& _out;
   std::ostream& _err;
   bool _quiet;

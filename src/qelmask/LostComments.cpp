@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "maskfile/MergerFile.h"
+#include "maskfile/ReviewRecordLines.h"
 #include "qelmask/InputFile.h"
 #include "qelmask/MergeRecorder.h"
 #include "qelmask/QuestionLog.h"
@@ -71,17 +72,48 @@ std::string_view lineAt(std::string_view bytes, const std::vector<size_t>& start
   return bytes.substr(begin, end - begin);
 }
 
+// Which of the comment lines (1 to Size) belong to review records, unless
+// `withRecords` counts them as comments.
+std::vector<bool> recordLines(const VexListValVexUnicodeString& comments, bool withRecords) {
+  int size = comments.Size();
+  std::vector<bool> records(static_cast<size_t>(size) + 1, false);
+  if (withRecords) return records;
+  auto at = [&](int k) { return k <= size ? std::string_view(comments[k].str()) : ""; };
+  for (int k = 1; k <= size; ++k) {
+    int record = ReviewRecordLines::lengthAt(at(k), at(k + 1), at(k + 2));
+    for (int r = 0; r < record; ++r) records[static_cast<size_t>(k + r)] = true;
+    if (record > 0) k += record - 1;
+  }
+  return records;
+}
+
 }  // namespace
 
-void LostComments::addDropped(const ReadLog& custoLog) {
-  for (const ReadLog::Entry* entry : custoLog.droppedComments()) {
+void LostComments::addDropped(const ReadLog& custoLog, bool withRecords) {
+  std::vector<const ReadLog::Entry*> dropped = custoLog.droppedComments();
+  // A record's lines follow each other in the file.
+  auto textAt = [&](size_t i, long line) {
+    return i < dropped.size() && dropped[i]->line == line ? std::string_view(dropped[i]->text)
+                                                          : std::string_view();
+  };
+  for (size_t i = 0; i < dropped.size(); ++i) {
+    const ReadLog::Entry* entry = dropped[i];
+    int record = withRecords
+                     ? 0
+                     : ReviewRecordLines::lengthAt(entry->text, textAt(i + 1, entry->line + 1),
+                                                   textAt(i + 2, entry->line + 2));
+    if (record > 0) {
+      i += static_cast<size_t>(record - 1);
+      continue;
+    }
     _entries.push_back({entry->line, entry->text, ReadLog::describe(*entry)});
   }
   _sorted = false;
 }
 
 void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& recorder,
-                              const QuestionLog& questions, const std::string& custoName) {
+                              const QuestionLog& questions, const std::string& custoName,
+                              bool withRecords) {
   std::vector<const MergerObj*> lost;
   for (int i = 1; i <= custo.getMaskCount(); ++i) {
     if (const MergerObj* mask = custo.getMaskAt(i)) findLeftOut(mask, recorder, lost);
@@ -100,13 +132,14 @@ void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& reco
     // The comments stand above the node's line, maybe with blank lines
     // between them: the last comment lines before it are the node's.
     const VexListValVexUnicodeString& comments = *node->getComments();
+    std::vector<bool> records = recordLines(comments, withRecords);
     long line = node->getLine();
     for (int k = comments.Size(); k >= 1; --k) {
       do {
         --line;
       } while (line >= 1 && static_cast<size_t>(line) <= starts.size() &&
                lineAt(bytes, starts, line).substr(0, 2) != "//");
-      _entries.push_back({line, comments[k].str(), why});
+      if (!records[static_cast<size_t>(k)]) _entries.push_back({line, comments[k].str(), why});
     }
   }
   _sorted = false;

@@ -19,13 +19,15 @@ class LostComments {
     std::string why;
   };
 
-  // The comments the reader of the customer file dropped.
-  void addDropped(const ReadLog& custoLog);
+  // The comments the reader of the customer file dropped. Without
+  // `withRecords`, the review records of an earlier merge among them are no
+  // comments of the customer's and are passed over.
+  void addDropped(const ReadLog& custoLog, bool withRecords);
   // The comments on customer nodes that did not reach the output. The
   // customer file, `custoName`, is read again to give each comment its
   // line, when there is any such comment.
   void addLeftOut(const MergerFile& custo, const MergeRecorder& recorder,
-                  const QuestionLog& questions, const std::string& custoName);
+                  const QuestionLog& questions, const std::string& custoName, bool withRecords);
 
   // In the order of the customer file.
   const std::vector<Entry>& entries() const;

@@ -1,6 +1,7 @@
 #include "qelmask/MergeCommand.h"
 
 #include "qelmask/ExitStatus.h"
+#include "qelmask/LayoutNotes.h"
 #include "qelmask/MergeSession.h"
 #include "qelmask/OutputWriter.h"
 
@@ -12,19 +13,24 @@ int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
     return kOutputRefused;
   }
 
-  MergeSession session(inputs, diagnostics);
+  MaskLayout layout = options.legacyLayout ? MaskLayout::kLegacy : MaskLayout::kReadBack;
+  MergeSession session(inputs, diagnostics, layout);
   if (int status = session.run(); status != kDone) {
     diagnostics.error("", "nothing written");
     return status;
   }
 
   OutputWriter writer(diagnostics);
-  writer.add(options.output, [&](std::ostream& out) { return session.result().writeTo(out); });
+  WriteNotes merged, sorted;
+  writer.add(options.output,
+             [&](std::ostream& out) { return session.result().writeTo(out, layout, &merged); });
   if (!options.sortedCusto.empty()) {
     writer.add(options.sortedCusto,
-               [&](std::ostream& out) { return session.custo().writeTo(out); });
+               [&](std::ostream& out) { return session.custo().writeTo(out, layout, &sorted); });
   }
   if (!writer.write()) return kOutputRefused;
+  LayoutNotes::tell(merged, options.output, diagnostics);
+  if (!options.sortedCusto.empty()) LayoutNotes::tell(sorted, options.sortedCusto, diagnostics);
 
   std::ostream& out = diagnostics.progress();
   session.writeSummary(out, false);

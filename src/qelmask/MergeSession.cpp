@@ -10,6 +10,7 @@
 #include "qelmask/ExitStatus.h"
 #include "qelmask/InputFile.h"
 #include "qelmask/MergeSummary.h"
+#include "qelmask/ReviewRecords.h"
 #include "qelmask/RuleFileReader.h"
 #include "rules/MergerRule.h"
 
@@ -17,9 +18,10 @@ std::vector<OutputGuard::Other> MergeSession::Names::guarded() const {
   return {{"the input", ref}, {"the input", neu}, {"the input", custo}, {"the rule file", rules}};
 }
 
-MergeSession::MergeSession(Names names, Diagnostics& diagnostics)
+MergeSession::MergeSession(Names names, Diagnostics& diagnostics, MaskLayout layout)
     : _names(std::move(names)),
       _diagnostics(diagnostics),
+      _layout(layout),
       _logPointers{&_logs[0], &_logs[1], &_logs[2]},
       _inputNames{_names.ref, _names.neu, _names.custo} {}
 
@@ -66,6 +68,7 @@ int MergeSession::readInputs() {
     }
   }
   if (status != kDone) return status;
+  inspectEarlierOutput(bytes[2]);
 
   auto readOne = [&](int i) {
     files[i]->setConsole(_consoles[i]);
@@ -89,6 +92,26 @@ int MergeSession::readInputs() {
                           << " lines), " << _inputNames[2] << " (" << _custo.getLineCount()
                           << " lines)\n";
   return kDone;
+}
+
+void MergeSession::inspectEarlierOutput(std::string_view custo) {
+  if (!MovedLines::isMergedMask(custo)) return;
+  _moved = MovedLines::find(custo);
+  if (!_moved.empty()) {
+    _diagnostics.warning(
+        _names.custo,
+        "written by an earlier merge in the merger's layout: " + std::to_string(_moved.size()) +
+            " access, filter and value lines stand after the last attribute of "
+            "their entity and are read as that attribute's, though some may be "
+            "the entity's own (qelmask check " +
+            _names.custo + " lists them)");
+  }
+  int records = ReviewRecords::count(custo).records;
+  if (records > 0 && _layout == MaskLayout::kReadBack) {
+    _diagnostics.note(_names.custo, std::to_string(records) +
+                                        " review records of an earlier merge: not carried over "
+                                        "as comments");
+  }
 }
 
 long MergeSession::lineCount(int i) const {
@@ -120,8 +143,11 @@ void MergeSession::collect() {
   _recorder.seal();
   _rules.count(_questions);
   _rules.suggest(_neu, _custo);
-  _lost.addDropped(_logs[2]);
-  _lost.addLeftOut(_custo, _recorder, _questions, _names.custo);
+  // The review records of an earlier merge are no comments of the
+  // customer's in the read-back layout: the writer leaves them out.
+  bool records = _layout == MaskLayout::kLegacy;
+  _lost.addDropped(_logs[2], records);
+  _lost.addLeftOut(_custo, _recorder, _questions, _names.custo, records);
 }
 
 void MergeSession::writeSummary(std::ostream& out, bool listIgnored) const {

@@ -5,10 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "maskfile/MaskLayout.h"
 #include "maskfile/MergerFile.h"
 #include "qelmask/Diagnostics.h"
 #include "qelmask/LostComments.h"
 #include "qelmask/MergeRecorder.h"
+#include "qelmask/MovedLines.h"
 #include "qelmask/OutputGuard.h"
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
@@ -28,7 +30,9 @@ class MergeSession {
     std::vector<OutputGuard::Other> guarded() const;
   };
 
-  MergeSession(Names names, Diagnostics& diagnostics);
+  // The merged mask is to be written in `layout` (what the summary says
+  // of the customer's comments depends on it).
+  MergeSession(Names names, Diagnostics& diagnostics, MaskLayout layout = MaskLayout::kReadBack);
   ~MergeSession();
   MergeSession(const MergeSession&) = delete;
   MergeSession& operator=(const MergeSession&) = delete;
@@ -57,10 +61,19 @@ class MergeSession {
   long lineCount(int i) const;
   // Problems in the rule file (each already reported).
   int ruleProblems() const { return _ruleProblems; }
+  // The lines of the customer's mask, an earlier merge's output in the
+  // merger's layout, whose owner the reader could not tell.
+  const std::vector<MovedLines::Entry>& movedLines() const { return _moved; }
 
  private:
+  // What an earlier merge's output, given as the customer's mask, brings
+  // along: review records read as comments, lines of doubtful owner.
+  void inspectEarlierOutput(std::string_view custo);
+
   Names _names;
   Diagnostics& _diagnostics;
+  MaskLayout _layout;
+  std::vector<MovedLines::Entry> _moved;
   MergerFile _ref{1}, _neu{1}, _custo{1}, _result{1};
   std::array<ReadLog, 3> _logs;
   std::array<const ReadLog*, 3> _logPointers;

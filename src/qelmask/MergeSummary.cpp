@@ -1,14 +1,21 @@
 #include "qelmask/MergeSummary.h"
 
+#include <algorithm>
 #include <iomanip>
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "qelmask/LostComments.h"
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
 #include "qelmask/RuleUsage.h"
+#include "tree/MergerObj.h"
 
 namespace {
+
+// The longest list of nodes the summary prints.
+constexpr size_t kListed = 20;
 
 void count(std::ostream& out, int n) { out << "  " << std::setw(5) << n << "  "; }
 
@@ -43,6 +50,27 @@ void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUs
   }
 }
 
+// Questions whose answer the file cannot show: a property left out is still
+// a field of its line.
+void writeNoEffect(std::ostream& out, const QuestionLog& questions) {
+  std::vector<const QuestionLog::Entry*> entries;
+  for (const QuestionLog::Entry& entry : questions.entries()) {
+    if (QuestionLog::noEffectOnFile(entry)) entries.push_back(&entry);
+  }
+  if (entries.empty()) return;
+  out << "Decisions with no effect on the file: " << entries.size()
+      << " (a property left out is still written: it is a field of its entity or attribute "
+         "line)\n";
+  size_t shown = std::min(entries.size(), kListed);
+  for (size_t i = 0; i < shown; ++i) {
+    std::string id;
+    entries[i]->created->appendId(id);
+    out << "  " << id << "\n";
+  }
+  if (shown < entries.size())
+    out << "  ... " << entries.size() - shown << " more (qelmask report lists them all)\n";
+}
+
 void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& rulesName) {
   auto stale = rules.stale();
   out << "Rules that decided nothing: " << (stale.empty() ? "none" : std::to_string(stale.size()))
@@ -72,6 +100,7 @@ void writeLostComments(std::ostream& out, const LostComments& lost, const std::s
 void MergeSummary::write(std::ostream& out, const Facts& facts) {
   writeQuestions(out, facts.questions);
   writeDeciders(out, facts.questions, facts.rules);
+  writeNoEffect(out, facts.questions);
   if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
   writeLostComments(out, facts.lostComments, facts.custoName);
 }

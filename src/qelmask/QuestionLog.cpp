@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "rules/MergerRule.h"
+#include "tree/MergerObj.h"
+#include "tree/TreeVocabulary.h"
 
 void QuestionLog::add(const MergeObserver::Question& q) {
   int rule = q.rule ? q.rule->getNumber() : 0;
@@ -24,6 +26,13 @@ bool QuestionLog::newReplacedCusto(const Entry& entry) {
   // alternative NEW's; changed by version N+1 alone: the other way round.
   return (entry.kind == MergeObserver::kChangedByBoth && entry.choice == 2) ||
          (entry.kind == MergeObserver::kChangedByNew && entry.choice == 1);
+}
+
+bool QuestionLog::noEffectOnFile(const Entry& entry) {
+  const MergerObj* node = entry.created;
+  if (!node || node->isActive() || node->type() != gsTYPE_PROP.str()) return false;
+  // A value list is lines of its own; every other property is a field.
+  return node->name() != gsPROP_VALUES.str();
 }
 
 const char* QuestionLog::describeKind(int kind) {

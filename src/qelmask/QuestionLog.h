@@ -30,6 +30,10 @@ class QuestionLog {
   // Whether version N+1's node took the place of the customer's in the
   // output: the question is about a value, and NEW's node was kept.
   static bool newReplacedCusto(const Entry& entry);
+  // Whether the question left out a property that its entity or attribute
+  // line still writes as a field (the format has no absent field): the
+  // value stays in the file, whatever the decision.
+  static bool noEffectOnFile(const Entry& entry);
 
   // The kind of question in the words of the customer's administrator.
   static const char* describeKind(int kind);

@@ -16,4 +16,6 @@ class ReviewRecords {
 
   // Appends `merged` without its review records to `out`.
   static Count strip(std::string_view merged, std::string& out);
+  // The records `mask` holds.
+  static Count count(std::string_view mask);
 };

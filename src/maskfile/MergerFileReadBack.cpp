@@ -1,0 +1,174 @@
+#include <array>
+#include <cstring>
+#include <sstream>
+
+#include "maskfile/MaskFileVocabulary.h"
+#include "maskfile/MergerFile.h"
+#include "tree/TreeVocabulary.h"
+
+namespace {
+
+// Separators tried, in turn, when a field holds the file's own: none is
+// "." (which parts an attribute's entity from its mask) or "$" (the null
+// marker, written as a field), and none holds a blank.
+constexpr std::array<std::string_view, 15> kSeparators = {",", ";", "|", "#", "~", "^",  "!",  "@",
+                                                          "%", "&", "=", ":", "?", ";;", "|#|"};
+
+bool inCapitals(std::string_view name) {
+  for (char c : name) {
+    if (c >= 'a' && c <= 'z') return false;
+  }
+  return true;
+}
+
+std::string upper(std::string_view name) {
+  std::string text(name);
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string quoted(std::string_view name) {
+  std::string text;
+  text.reserve(name.size() + 2);
+  text += '"';
+  text += name;
+  text += '"';
+  return text;
+}
+
+}  // namespace
+
+bool MergerFile::writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes) {
+  if (layout == MaskLayout::kLegacy) return writeTo(file);
+  WriteNotes told;
+  std::string text = renderReadBack(told);
+  if (_clash) {
+    // Other separators are tried on the whole file; a rare case, so the
+    // file is simply written again for each.
+    VexUnicodeString own = _sSeparator;
+    WriteNotes first = told;
+    for (std::string_view candidate : kSeparators) {
+      if (candidate == own.str()) continue;
+      setSeparator(VexUnicodeString(candidate));
+      told = WriteNotes();
+      text = renderReadBack(told);
+      if (!_clash) break;
+    }
+    if (_clash) {
+      setSeparator(own);
+      told = WriteNotes();
+      text = renderReadBack(told);
+      told.clashLeft = true;
+    } else {
+      told.replaced = own.str();
+      told.separator = _sSeparator.str();
+    }
+    told.clashField = first.clashField;
+    told.clashNode = first.clashNode;
+    setSeparator(own);
+  }
+  if (notes) *notes = std::move(told);
+  file.write(text.data(), static_cast<std::streamsize>(text.size()));
+  file.flush();
+  return file.good();
+}
+
+std::string MergerFile::renderReadBack(WriteNotes& notes) {
+  std::ostringstream text;
+  _layout = MaskLayout::kReadBack;
+  _pNotes = &notes;
+  _clash = false;
+  if (_pDefault) {
+    OutputBuffer out(text);
+    writeHeader(out);
+    sort(1);
+    noteUnreadableMasks();
+    writeMasks(out);
+  }
+  _layout = MaskLayout::kLegacy;
+  _pNotes = nullptr;
+  return std::move(text).str();
+}
+
+// Whether the reader, splitting the line at the separator, would cut the
+// field short: it holds the separator, or (for a separator of several
+// characters) ends with the start of one that the separator after it
+// completes.
+bool MergerFile::holdsSeparator(std::string_view field, bool last) const {
+  std::string_view separator = _sSeparator.str();
+  if (separator.size() == 1) return std::memchr(field.data(), separator[0], field.size());
+  if (last) return field.find(separator) != std::string_view::npos;
+  std::string joined(field);
+  joined += separator;
+  return joined.find(separator) != field.size();
+}
+
+void MergerFile::noteClash(std::string_view field, const MergerObj* node) {
+  _clash = true;
+  _pNotes->clashField = field;
+  node->appendId(_pNotes->clashNode);
+  if (_pNotes->clashNode.empty()) _pNotes->clashNode = "mask " + quoted(node->name());
+}
+
+// Entity lines name their mask in capitals, and attribute lines name it as
+// declared up to a "."; the reader takes the first mask of the name (an
+// empty name: the first mask of the file). The first mask is named by an
+// empty field when its name is not in capitals; any other mask that these
+// look-ups would not find is told.
+std::string_view MergerFile::entityMaskField(const MergerObj* mask) const {
+  if (readBack() && mask == _pFirstMask && !inCapitals(mask->name())) return {};
+  return mask->name();
+}
+
+void MergerFile::noteUnreadableMasks() {
+  std::vector<const MergerObj*> masks;
+  for (int i = 1; i <= _lMasks.Size(); ++i) {
+    if (const MergerObj* mask = getMaskAt(i)) masks.push_back(mask);
+  }
+  if (masks.empty()) return;
+  _pFirstMask = masks.front();
+  auto named = [&](std::string_view name) -> const MergerObj* {
+    if (name.empty()) return masks.front();
+    for (const MergerObj* mask : masks) {
+      if (mask->name() == name) return mask;
+    }
+    return nullptr;
+  };
+  for (const MergerObj* mask : masks) {
+    if (mask->childCount() == 0) continue;
+    std::string_view name = mask->name();
+    std::string_view field = entityMaskField(mask);
+    if (named(field.empty() ? field : std::string_view(upper(field))) != mask) {
+      _pNotes->unreadable.push_back(
+          "the entities of mask " + quoted(name) +
+          " will read back elsewhere: entity lines name their mask in capitals");
+    } else if (named(name.substr(0, name.find('.'))) != mask) {
+      _pNotes->unreadable.push_back("the attributes of mask " + quoted(name) +
+                                    " will read back elsewhere: \".\" ends a mask's name in "
+                                    "attribute lines, and the first mask of a name is taken");
+    }
+  }
+}
+
+// An attribute line names its entity up to a "." and finds the first
+// entity of that name in its mask; entities are written in order of name,
+// so one of the same name as the last is a second.
+void MergerFile::noteUnreadableAttributes(const MergerObj* entity) {
+  const MergerObj* previous = _pEntityWritten;
+  _pEntityWritten = entity;
+  if (entity->childCount() == 0 || !entity->childAt(0) ||
+      entity->childAt(0)->type() != gsTYPE_ATTR.str())
+    return;
+  std::string_view name = entity->name();
+  std::string where = "entity " + quoted(name) + " of mask " + quoted(_sMask.str());
+  if (name.find('.') != std::string_view::npos) {
+    _pNotes->unreadable.push_back("the attributes of " + where +
+                                  " will not read back: \".\" ends an entity's name in "
+                                  "attribute lines");
+  } else if (previous && previous->name() == name) {
+    _pNotes->unreadable.push_back("the attributes of the second " + where +
+                                  " will read back under the first");
+  }
+}
