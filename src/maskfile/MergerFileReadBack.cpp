@@ -143,7 +143,8 @@ void MergerFile::noteUnreadableMasks() {
     if (named(field.empty() ? field : std::string_view(upper(field))) != mask) {
       _pNotes->unreadable.push_back(
           "the entities of mask " + quoted(name) +
-          " will read back elsewhere: entity lines name their mask in capitals");
+          " will not read back into it: entity lines name their mask in capitals, and "
+          "the first mask of that name is taken");
     } else if (named(name.substr(0, name.find('.'))) != mask) {
       _pNotes->unreadable.push_back("the attributes of mask " + quoted(name) +
                                     " will read back elsewhere: \".\" ends a mask's name in "

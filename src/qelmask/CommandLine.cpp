@@ -88,9 +88,9 @@ CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
                    "also write --custo in sorted order to this file")
       ->type_name("FILE");
   merge->add_flag("--legacy-layout", options.legacyLayout,
-                  "write QELPeopleMaskMerger's bytes: an entity's own +FILTER, +ACI and +VALUE\n"
-                  "lines after its last attribute, where a reader takes them for that\n"
-                  "attribute's (by default they come right after the entity line)");
+                  "write QELPeopleMaskMerger's bytes: an entity's own lines after\n"
+                  "its last attribute, where a reader takes them for that attribute's\n"
+                  "(by default they come right after the entity line)");
   merge->footer(kExitStatuses);
   return merge;
 }

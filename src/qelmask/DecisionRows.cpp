@@ -72,7 +72,7 @@ Json commentsOf(const MergerObj* custo) {
   return lines;
 }
 
-constexpr size_t kMembers = 13;
+constexpr size_t kMembers = 14;
 // Below this many questions a second thread costs more than it saves.
 constexpr size_t kTwoHalvesFrom = 4096;
 
@@ -103,6 +103,7 @@ Json rowOf(const QuestionLog::Entry& entry) {
   row["leftOut"] = alternative ? options.recommendation : options.alternative;
   row["rule"] = entry.rule > 0 ? Json(entry.rule) : Json(nullptr);
   row["comments"] = commentsOf(entry.custo);
+  row["noEffect"] = QuestionLog::noEffectOnFile(entry);
   return row;
 }
 

@@ -14,6 +14,15 @@
 #include "qelmask/RuleFileReader.h"
 #include "rules/MergerRule.h"
 
+namespace {
+
+// "1 line", "2 lines".
+std::string counted(size_t count, const std::string& what) {
+  return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
 std::vector<OutputGuard::Other> MergeSession::Names::guarded() const {
   return {{"the input", ref}, {"the input", neu}, {"the input", custo}, {"the rule file", rules}};
 }
@@ -98,19 +107,17 @@ void MergeSession::inspectEarlierOutput(std::string_view custo) {
   if (!MovedLines::isMergedMask(custo)) return;
   _moved = MovedLines::find(custo);
   if (!_moved.empty()) {
-    _diagnostics.warning(
-        _names.custo,
-        "written by an earlier merge in the merger's layout: " + std::to_string(_moved.size()) +
-            " access, filter and value lines stand after the last attribute of "
-            "their entity and are read as that attribute's, though some may be "
-            "the entity's own (qelmask check " +
-            _names.custo + " lists them)");
+    _diagnostics.warning(_names.custo,
+                         "written by an earlier merge in the merger's layout: " +
+                             counted(_moved.size(), "access, filter or value line") +
+                             " after the last attribute of an entity, read as that attribute's "
+                             "though some may be the entity's own (qelmask check " +
+                             _names.custo + " lists them)");
   }
   int records = ReviewRecords::count(custo).records;
   if (records > 0 && _layout == MaskLayout::kReadBack) {
-    _diagnostics.note(_names.custo, std::to_string(records) +
-                                        " review records of an earlier merge: not carried over "
-                                        "as comments");
+    _diagnostics.note(_names.custo, counted(static_cast<size_t>(records), "review record") +
+                                        " of an earlier merge: not carried over as comments");
   }
 }
 

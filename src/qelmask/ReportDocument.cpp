@@ -70,6 +70,11 @@ Json summaryOf(const MergeSession& session) {
   summary["staleRules"] = session.rules().stale().size();
   summary["lostComments"] = lostCommentsOf(session.lostComments());
   summary["ignoredLines"] = MergeSummary::ignoredCount(session.readLogs());
+  int noEffect = 0;
+  for (const QuestionLog::Entry& entry : questions.entries()) {
+    noEffect += QuestionLog::noEffectOnFile(entry) ? 1 : 0;
+  }
+  summary["noEffect"] = noEffect;
   return summary;
 }
 

@@ -33,5 +33,6 @@ TEST(ReviewRecords, RemovesEachRecordAndKeepsEveryOtherLine) {
     EXPECT_EQ(out, c.stripped) << c.merged;
     EXPECT_EQ(count.records, c.records) << c.merged;
     EXPECT_EQ(count.lines, c.lines) << c.merged;
+    EXPECT_EQ(ReviewRecords::count(c.merged).records, c.records) << c.merged;
   }
 }

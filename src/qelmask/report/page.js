@@ -313,6 +313,14 @@
             title: "the " + d.choice,
           },
           d.taken,
+          // A property left out is still a field of its line: the file keeps it.
+          d.noEffect
+            ? el(
+                "span",
+                { class: "no-effect", title: "a field of its line: the value stays in the file" },
+                "no effect on the file",
+              )
+            : null,
         ),
     },
     {
