@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -93,11 +94,13 @@ class MergerFile {
   // Writes what `save` writes into the file to `out`, without any message:
   // nothing when there is no default mask. Whether every write succeeded.
   bool writeTo(std::ostream& file);
-  // The same in `layout`. In the read-back layout the file is gathered in
-  // memory first: when a field holds the separator, it is written again
-  // with another one. `notes` (may be null) learns what the file could not
-  // carry as the tree holds it.
-  bool writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes);
+  // The same in `layout`. `notes` (may be null) learns what a file in the
+  // read-back layout could not carry as the tree holds it. When a field
+  // turns out to hold the separator, another one is chosen and the file is
+  // written again from the start: `restart` (when given) empties `file`
+  // for it; without it the file is gathered in memory first.
+  bool writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes,
+               const std::function<bool()>& restart = {});
   void saveNode(TamLunFileOut& file, MergerObj* node);
 
   // Merges every mask of this (customer) file against the DEFAULT masks of
@@ -162,7 +165,10 @@ class MergerFile {
   bool readBack() const { return _layout == MaskLayout::kReadBack; }
   // The whole file in the read-back layout with the current separator;
   // `_clash` tells whether a field held it.
-  std::string renderReadBack(WriteNotes& notes);
+  void renderReadBack(std::ostream& file, WriteNotes& notes);
+  // After a field held the separator: the first that none holds, made the
+  // file's separator; false (the file's own kept) when there is none.
+  bool chooseSeparator();
   // Remembers the first field that would not read back as one field.
   void checkField(std::string_view field, bool last, const MergerObj* node) {
     if (readBack() && !_clash && holdsSeparator(field, last)) noteClash(field, node);
@@ -173,6 +179,8 @@ class MergerFile {
   void noteUnreadableMasks();
   // The entity line's mask field for the mask about to be written.
   std::string_view entityMaskField(const MergerObj* mask) const;
+  // The mask part of the attribute lines' second field, likewise.
+  std::string_view attrMaskField(const MergerObj* mask) const;
   // Entities whose attribute lines will not find them back.
   void noteUnreadableAttributes(const MergerObj* entity);
 
@@ -210,6 +218,7 @@ class MergerFile {
   // lines, and in the read-back layout what it could not carry.
   MaskLayout _layout = MaskLayout::kLegacy;
   std::string _sEntityMask;
+  std::string _sAttrMask;
   const MergerObj* _pFirstMask = nullptr;
   const MergerObj* _pEntityWritten = nullptr;  // the last entity line written
   WriteNotes* _pNotes = nullptr;

@@ -40,48 +40,60 @@ std::string quoted(std::string_view name) {
 
 }  // namespace
 
-bool MergerFile::writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes) {
+bool MergerFile::writeTo(std::ostream& file, MaskLayout layout, WriteNotes* notes,
+                         const std::function<bool()>& restart) {
   if (layout == MaskLayout::kLegacy) return writeTo(file);
   WriteNotes told;
-  std::string text = renderReadBack(told);
+  std::ostringstream gathered;
+  std::ostream& first = restart ? file : gathered;
+  renderReadBack(first, told);
   if (_clash) {
-    // Other separators are tried on the whole file; a rare case, so the
-    // file is simply written again for each.
+    WriteNotes clash = told;
     VexUnicodeString own = _sSeparator;
-    WriteNotes first = told;
-    for (std::string_view candidate : kSeparators) {
-      if (candidate == own.str()) continue;
-      setSeparator(VexUnicodeString(candidate));
-      told = WriteNotes();
-      text = renderReadBack(told);
-      if (!_clash) break;
-    }
-    if (_clash) {
-      setSeparator(own);
-      told = WriteNotes();
-      text = renderReadBack(told);
-      told.clashLeft = true;
-    } else {
+    bool found = chooseSeparator();
+    if (restart && !restart()) return false;
+    told = WriteNotes();
+    renderReadBack(file, told);
+    told.clashField = clash.clashField;
+    told.clashNode = clash.clashNode;
+    if (found) {
       told.replaced = own.str();
       told.separator = _sSeparator.str();
+    } else {
+      told.clashLeft = true;
     }
-    told.clashField = first.clashField;
-    told.clashNode = first.clashNode;
     setSeparator(own);
+  } else if (!restart) {
+    std::string text = std::move(gathered).str();
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
   }
   if (notes) *notes = std::move(told);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
   file.flush();
   return file.good();
 }
 
-std::string MergerFile::renderReadBack(WriteNotes& notes) {
-  std::ostringstream text;
+// Each candidate is tried on the whole file, written to nowhere: a rare
+// case, which may take a few passes.
+bool MergerFile::chooseSeparator() {
+  VexUnicodeString own = _sSeparator;
+  std::ostream nowhere(nullptr);
+  for (std::string_view candidate : kSeparators) {
+    if (candidate == own.str()) continue;
+    setSeparator(VexUnicodeString(candidate));
+    WriteNotes ignored;
+    renderReadBack(nowhere, ignored);
+    if (!_clash) return true;
+  }
+  setSeparator(own);
+  return false;
+}
+
+void MergerFile::renderReadBack(std::ostream& file, WriteNotes& notes) {
   _layout = MaskLayout::kReadBack;
   _pNotes = &notes;
   _clash = false;
   if (_pDefault) {
-    OutputBuffer out(text);
+    OutputBuffer out(file);
     writeHeader(out);
     sort(1);
     noteUnreadableMasks();
@@ -89,7 +101,6 @@ std::string MergerFile::renderReadBack(WriteNotes& notes) {
   }
   _layout = MaskLayout::kLegacy;
   _pNotes = nullptr;
-  return std::move(text).str();
 }
 
 // Whether the reader, splitting the line at the separator, would cut the
@@ -122,6 +133,12 @@ std::string_view MergerFile::entityMaskField(const MergerObj* mask) const {
   return mask->name();
 }
 
+std::string_view MergerFile::attrMaskField(const MergerObj* mask) const {
+  std::string_view name = mask->name();
+  if (readBack() && mask == _pFirstMask && name.find('.') != std::string_view::npos) return {};
+  return name;
+}
+
 void MergerFile::noteUnreadableMasks() {
   std::vector<const MergerObj*> masks;
   for (int i = 1; i <= _lMasks.Size(); ++i) {
@@ -145,7 +162,8 @@ void MergerFile::noteUnreadableMasks() {
           "the entities of mask " + quoted(name) +
           " will not read back into it: entity lines name their mask in capitals, and "
           "the first mask of that name is taken");
-    } else if (named(name.substr(0, name.find('.'))) != mask) {
+    } else if (std::string_view part = attrMaskField(mask);
+               named(part.substr(0, part.find('.'))) != mask) {
       _pNotes->unreadable.push_back("the attributes of mask " + quoted(name) +
                                     " will read back elsewhere: \".\" ends a mask's name in "
                                     "attribute lines, and the first mask of a name is taken");

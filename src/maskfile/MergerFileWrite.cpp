@@ -170,6 +170,7 @@ void MergerFile::writeMask(OutputBuffer& out, MergerObj* node) {
   std::string_view separator = _sSeparator.str();
   _sMask = VexUnicodeString(text.name);
   _sEntityMask = entityMaskField(node);
+  _sAttrMask = attrMaskField(node);
   _pEntityWritten = nullptr;
   checkField(text.name, text.value.empty(), node);
   out << "*MASK " << text.name;
@@ -225,11 +226,11 @@ void MergerFile::writeAttr(OutputBuffer& out, MergerObj* node) {
   std::string_view separator = _sSeparator.str();
   if (readBack()) {
     checkField(node->name(), false, node);
-    checkField(std::string(_sEntity.str()) + gsDOT.str() + _sMask.str(), false, node);
+    checkField(std::string(_sEntity.str()) + gsDOT.str() + _sAttrMask, false, node);
     for (int f = 0; f < kFields; ++f) checkField(values[f], f == kDefval, node);
     checkField(gsNULL.str(), false, node);
   }
-  out << "*ATTR " << node->name() << separator << _sEntity.str() << gsDOT.str() << _sMask.str();
+  out << "*ATTR " << node->name() << separator << _sEntity.str() << gsDOT.str() << _sAttrMask;
   for (int f = 0; f < kFields; ++f) {
     if (f == kAuth) out << separator << gsNULL.str();
     out << separator << values[f];

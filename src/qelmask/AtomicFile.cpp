@@ -62,6 +62,12 @@ bool AtomicFile::open(std::string& error) {
   return true;
 }
 
+bool AtomicFile::restart() {
+  _stream->flush();
+  if (_buffer->failure() || !_stream->good()) return false;
+  return ::ftruncate(_fd, 0) == 0 && ::lseek(_fd, 0, SEEK_SET) == 0;
+}
+
 bool AtomicFile::commit(std::string& error) {
   _stream->flush();
   if (int code = _buffer->failure()) return fail("cannot write", code, error);

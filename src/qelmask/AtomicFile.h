@@ -28,6 +28,9 @@ class AtomicFile {
   // the reason in `error`, when any step fails: the target is then as it
   // was and the temporary is gone.
   bool commit(std::string& error);
+  // Empties the temporary, to write its content again from the start.
+  // False when the stream had already failed or the file cannot be emptied.
+  bool restart();
   // Removes the temporary, if there is one.
   void discard();
 

@@ -55,7 +55,8 @@ int checkMasks(const CommandOptions& options, Diagnostics& diagnostics) {
   if (findings == 0) {
     out << "Nothing to report.\n";
   } else {
-    out << "To look at: " << findings << " lines whose owner is in doubt\n";
+    out << "To look at: " << findings << (findings == 1 ? " line" : " lines")
+        << " whose owner is in doubt\n";
   }
   out.flush();
   return findings == 0 ? kDone : kInputProblem;
@@ -85,7 +86,10 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   } else {
     out << "To look at: " << stale << " stale rules, " << lost << " lost comments, " << ignored
         << " ignored lines";
-    if (!moved.empty()) out << ", " << moved.size() << " lines whose owner is in doubt";
+    if (!moved.empty()) {
+      out << ", " << moved.size() << (moved.size() == 1 ? " line" : " lines")
+          << " whose owner is in doubt";
+    }
     out << "\n";
   }
   out.flush();

@@ -103,7 +103,8 @@ CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
       "earlier merge wrote after an entity's last attribute, whose owner is in doubt");
   addInputs(*check, options, false);
   check->add_option("masks", options.masks, "masks to check on their own")->type_name("FILE");
-  check->add_flag("--all", options.all, "list every line (lists stop at 20 lines otherwise)");
+  check->add_flag("--all", options.all,
+                  "list every line whose owner is in doubt (20 at most otherwise)");
   check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
   check->footer(kExitStatuses);
   return check;

@@ -20,6 +20,10 @@ bool OutputWriter::accept(const std::vector<std::string>& names,
 }
 
 void OutputWriter::add(std::string name, std::function<bool(std::ostream&)> fill) {
+  add(std::move(name), [fill = std::move(fill)](AtomicFile& file) { return fill(file.stream()); });
+}
+
+void OutputWriter::add(std::string name, std::function<bool(AtomicFile&)> fill) {
   _outputs.push_back({std::make_unique<AtomicFile>(std::move(name)), std::move(fill)});
 }
 
@@ -32,7 +36,7 @@ bool OutputWriter::write() {
       _diagnostics.error(file.target(), error + "; nothing written");
       return false;
     }
-    if (!output.fill(file.stream())) {
+    if (!output.fill(file)) {
       // The commit stops at the failed write and says why.
       if (file.commit(error)) error = "cannot write";
       _diagnostics.error(file.target(), error + "; nothing written");

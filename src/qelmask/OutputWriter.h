@@ -25,6 +25,8 @@ class OutputWriter {
 
   // Adds an output whose content `fill` writes (true when it wrote it all).
   void add(std::string name, std::function<bool(std::ostream&)> fill);
+  // The same for a content that may have to start again (AtomicFile::restart).
+  void add(std::string name, std::function<bool(AtomicFile&)> fill);
   // Writes every output; false (after a report) when any of them fails, and
   // then no target has been replaced.
   bool write();
@@ -32,7 +34,7 @@ class OutputWriter {
  private:
   struct Output {
     std::unique_ptr<AtomicFile> file;
-    std::function<bool(std::ostream&)> fill;
+    std::function<bool(AtomicFile&)> fill;
   };
   Diagnostics& _diagnostics;
   std::vector<Output> _outputs;

@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""qelmask merge writes what QELPeopleMaskMerger writes, byte for byte.
+"""qelmask merge --legacy-layout writes what QELPeopleMaskMerger writes, byte for byte.
 
     same_output.py MERGER QELMASK EXAMPLES_DIR [GEN_MASKS_PY]
 
 Runs both programs on the examples (with and without the rule file, with
 the sorted customer file) and, when the shared generator is there, on
-generated triples with rule files, and compares every file they write. A
-rule file saved with CRLF line ends is given to qelmask only: the merger,
-which would keep the carriage returns, gets the same rules with LF ends.
+generated triples with rule files, and compares every file they write.
+qelmask runs with --legacy-layout: its own layout writes the +FILTER,
++ACI and +VALUE lines of an entity before its attributes, where a reader
+finds them, so only that option keeps the merger's bytes. A rule file
+saved with CRLF line ends is given to qelmask only: the merger, which
+would keep the carriage returns, gets the same rules with LF ends.
 When the rule file has errors, neither program may write anything.
 """
 import json
@@ -54,8 +57,8 @@ def compare(name, inputs, rules=None, crlf_rules=False, sorted_custo=False, env=
         argv += ["-rule", "rules.txt"] if rules else []
         argv += ["-reorder"] if sorted_custo else []
         old_run = run(argv, old, env)
-        argv = [QELMASK, "merge", "--ref", "ref.msk", "--new", "new.msk", "--custo",
-                "custo.msk", "--output", "out.msk", "--quiet"]
+        argv = [QELMASK, "merge", "--legacy-layout", "--ref", "ref.msk", "--new", "new.msk",
+                "--custo", "custo.msk", "--output", "out.msk", "--quiet"]
         argv += ["--rules", "rules.txt"] if rules else []
         argv += ["--sorted-custo", "custo.msk.sorted"] if sorted_custo else []
         new_run = run(argv, new, env)
