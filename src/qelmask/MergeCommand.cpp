@@ -22,11 +22,16 @@ int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
 
   OutputWriter writer(diagnostics);
   WriteNotes merged, sorted;
-  writer.add(options.output,
-             [&](std::ostream& out) { return session.result().writeTo(out, layout, &merged); });
+  // A file is written again from the start in the rare case that a field
+  // holds its separator.
+  writer.add(options.output, [&](AtomicFile& file) {
+    return session.result().writeTo(file.stream(), layout, &merged, [&] { return file.restart(); });
+  });
   if (!options.sortedCusto.empty()) {
-    writer.add(options.sortedCusto,
-               [&](std::ostream& out) { return session.custo().writeTo(out, layout, &sorted); });
+    writer.add(options.sortedCusto, [&](AtomicFile& file) {
+      return session.custo().writeTo(file.stream(), layout, &sorted,
+                                     [&] { return file.restart(); });
+    });
   }
   if (!writer.write()) return kOutputRefused;
   LayoutNotes::tell(merged, options.output, diagnostics);
