@@ -81,7 +81,8 @@ std::vector<bool> recordLines(const VexListValVexUnicodeString& comments, bool w
   auto at = [&](int k) { return k <= size ? std::string_view(comments[k].str()) : ""; };
   for (int k = 1; k <= size; ++k) {
     int record = ReviewRecordLines::lengthAt(at(k), at(k + 1), at(k + 2));
-    for (int r = 0; r < record; ++r) records[static_cast<size_t>(k + r)] = true;
+    for (int r = 0; r < record; ++r)
+      records[static_cast<size_t>(k) + static_cast<size_t>(r)] = true;
     if (record > 0) k += record - 1;
   }
   return records;

@@ -7,6 +7,7 @@
 
 #include "framework/VexQelTrace.h"
 #include "maskfile/MaskFileVocabulary.h"
+#include "maskfile/ReviewRecordLines.h"
 #include "qelmask/ExitStatus.h"
 #include "qelmask/InputFile.h"
 #include "qelmask/MergeSummary.h"
@@ -104,7 +105,6 @@ int MergeSession::readInputs() {
 }
 
 void MergeSession::inspectEarlierOutput(std::string_view custo) {
-  if (!MovedLines::isMergedMask(custo)) return;
   _moved = MovedLines::find(custo);
   if (!_moved.empty()) {
     _diagnostics.warning(_names.custo,
@@ -114,8 +114,12 @@ void MergeSession::inspectEarlierOutput(std::string_view custo) {
                              "though some may be the entity's own (qelmask check " +
                              _names.custo + " lists them)");
   }
-  int records = ReviewRecords::count(custo).records;
-  if (records > 0 && _layout == MaskLayout::kReadBack) {
+  // Records may stand in a file whose header was cut off; a file without
+  // any record costs one search.
+  if (_layout != MaskLayout::kReadBack ||
+      custo.find(ReviewRecordLines::kChoice) == std::string_view::npos)
+    return;
+  if (int records = ReviewRecords::count(custo).records; records > 0) {
     _diagnostics.note(_names.custo, counted(static_cast<size_t>(records), "review record") +
                                         " of an earlier merge: not carried over as comments");
   }
