@@ -82,6 +82,7 @@
       ["stale-rules", summary.staleRules, "rules that decided nothing"],
       ["lost-comments", summary.lostComments.length, "comments not carried over"],
       ["ignored-lines", summary.ignoredLines, "lines the reader ignored"],
+      ["no-effect", summary.noEffect, "decisions with no effect on the file"],
     ];
     const box = document.getElementById("figures");
     for (const [name, value, label] of figures) {
