@@ -67,10 +67,16 @@ int checkMasks(const CommandOptions& options, Diagnostics& diagnostics) {
 int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   if (!options.masks.empty()) return checkMasks(options, diagnostics);
   MergeSession session({options.ref, options.neu, options.custo, options.rules}, diagnostics);
+  session.setSwapPolicy(MergeSession::SwapPolicy::kReport);
   if (int status = session.run(); status != kDone) return status;
 
   std::ostream& out = diagnostics.progress();
   session.writeSummary(out, true);
+  bool swapped = session.swap().swapped;
+  if (swapped) {
+    out << "Inputs: "
+        << SwapGuard::describe(session.swap(), options.ref, options.neu, options.custo) << "\n";
+  }
   const std::vector<MovedLines::Entry>& moved = session.movedLines();
   if (!moved.empty()) listMoved(out, options.custo, moved, options.all);
 
@@ -80,7 +86,7 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   size_t stale = session.rules().stale().size();
   size_t lost = session.lostComments().entries().size();
   auto ignored = static_cast<size_t>(MergeSummary::ignoredCount(session.readLogs()));
-  size_t findings = stale + lost + ignored + moved.size();
+  size_t findings = stale + lost + ignored + moved.size() + (swapped ? 1 : 0);
   if (findings == 0) {
     out << "Nothing to report.\n";
   } else {
@@ -90,6 +96,7 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
       out << ", " << moved.size() << (moved.size() == 1 ? " line" : " lines")
           << " whose owner is in doubt";
     }
+    if (swapped) out << ", --ref and --new swapped";
     out << "\n";
   }
   out.flush();

@@ -4,6 +4,7 @@
 #include <functional>
 #include <iostream>
 
+#include "qelmask/AccessCommand.h"
 #include "qelmask/CheckCommand.h"
 #include "qelmask/CommandOptions.h"
 #include "qelmask/Diagnostics.h"
@@ -25,6 +26,11 @@ const char* const kExitStatuses =
     "     (check: something reported); nothing written\n"
     "  2  wrong usage\n"
     "  3  the output was refused or could not be written; nothing written";
+
+void addAllowSwap(CLI::App& command, CommandOptions& options) {
+  command.add_flag("--allow-swap", options.allowSwap,
+                   "merge even when --ref and --new look swapped (your mask closer to --new)");
+}
 
 void addInputs(CLI::App& command, CommandOptions& options, bool required = true) {
   command.add_option("--ref", options.ref, "DEFAULT mask of version N")
@@ -87,6 +93,7 @@ CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
       ->add_option("--sorted-custo", options.sortedCusto,
                    "also write --custo in sorted order to this file")
       ->type_name("FILE");
+  addAllowSwap(*merge, options);
   merge->add_flag("--legacy-layout", options.legacyLayout,
                   "write QELPeopleMaskMerger's bytes: an entity's own lines after\n"
                   "its last attribute, where a reader takes them for that attribute's\n"
@@ -130,9 +137,25 @@ CLI::App* addReport(CLI::App& app, CommandOptions& options) {
   report->add_option("--json", options.json, "write the report's data as JSON, for scripts")
       ->type_name("FILE");
   report->add_flag("-f,--force", options.force, "replace the page or the data if it exists");
+  addAllowSwap(*report, options);
   report->add_flag("-q,--quiet", options.quiet, "print errors only");
   report->footer(kExitStatuses);
   return report;
+}
+
+CLI::App* addAccess(CLI::App& app, CommandOptions& options) {
+  CLI::App* access = app.add_subcommand(
+      "access",
+      "Merge in memory (writing no mask) and list every access line whose flag the merge\n"
+      "changes: granted, revoked or changed, per mask and node, with its cause");
+  addInputs(*access, options);
+  access->add_option("--json", options.json, "also write the changes as JSON, for scripts")
+      ->type_name("FILE");
+  access->add_flag("-f,--force", options.force, "replace the JSON file if it exists");
+  addAllowSwap(*access, options);
+  access->add_flag("-q,--quiet", options.quiet, "print errors and the table only");
+  access->footer(kExitStatuses);
+  return access;
 }
 
 }  // namespace
@@ -149,7 +172,8 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   CLI::App* merge = addMerge(app, options);
   CLI::App* check = addCheck(app, options);
   CLI::App* strip = addStrip(app, options);
-  addReport(app, options);
+  CLI::App* report = addReport(app, options);
+  addAccess(app, options);
 
   try {
     app.parse(argc, argv);
@@ -176,5 +200,6 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   if (chosen == merge) return MergeCommand::run(options, diagnostics);
   if (chosen == check) return CheckCommand::run(options, diagnostics);
   if (chosen == strip) return StripCommand::run(options, diagnostics);
-  return ReportCommand::run(options, diagnostics);
+  if (chosen == report) return ReportCommand::run(options, diagnostics);
+  return AccessCommand::run(options, diagnostics);
 }

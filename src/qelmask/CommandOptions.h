@@ -16,4 +16,5 @@ struct CommandOptions {
   bool quiet = false;
   bool legacyLayout = false;  // merge: the merger's bytes
   bool all = false;           // check: lists in full
+  bool allowSwap = false;     // merge, report, access: --ref and --new taken as given
 };

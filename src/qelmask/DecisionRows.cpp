@@ -130,3 +130,8 @@ void DecisionRows::append(const QuestionLog& questions, Json& rows) {
 }
 
 const char* DecisionRows::kindName(int kind) { return optionsOf(kind).name; }
+
+const char* DecisionRows::taken(const QuestionLog::Entry& entry) {
+  const Options& options = optionsOf(entry.kind);
+  return entry.choice == 2 ? options.alternative : options.recommendation;
+}

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-class QuestionLog;
+#include "qelmask/QuestionLog.h"
 
 // The decisions of a report: one JSON object for each question of the
 // merge, in the order the merge settled them, with what a reviewer signs
@@ -19,4 +19,6 @@ class DecisionRows {
   // The kind of a question as the report names it: "dropped-by-new",
   // "changed-by-both", "changed-by-new" or "new-in-new".
   static const char* kindName(int kind);
+  // The option a question took, as "ACTION ORIGIN" ("IGNORE CUSTO").
+  static const char* taken(const QuestionLog::Entry& entry);
 };

@@ -24,6 +24,8 @@ class Diagnostics {
 
   // Progress and summary lines; nothing when quiet.
   std::ostream& progress();
+  // What a command is run for, quiet or not.
+  std::ostream& output() { return _out; }
   bool quiet() const { return _quiet; }
   int errorCount() const { return _errors; }
 

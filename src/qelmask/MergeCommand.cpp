@@ -15,6 +15,7 @@ int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
 
   MaskLayout layout = options.legacyLayout ? MaskLayout::kLegacy : MaskLayout::kReadBack;
   MergeSession session(inputs, diagnostics, layout);
+  if (options.allowSwap) session.setSwapPolicy(MergeSession::SwapPolicy::kWarn);
   if (int status = session.run(); status != kDone) {
     diagnostics.error("", "nothing written");
     return status;

@@ -43,9 +43,33 @@ int MergeSession::run() {
   int read = readInputs();
   if (status != kDone) return status;
   if (read != kDone) return read;
-  if (int merged = merge(); merged != kDone) return merged;
+  // The guard reads the three trees the merge only reads: beside it, on
+  // another core, unless trace lines would then be mixed.
+  std::thread guard;
+  if (VexQelTrace::AnyActive()) {
+    judgeSwap();
+  } else {
+    guard = std::thread([this] { judgeSwap(); });
+  }
+  int merged = merge();
+  if (guard.joinable()) guard.join();
+  if (merged != kDone) return merged;
+  if (_swap.swapped) {
+    std::string verdict = SwapGuard::describe(_swap, _names.ref, _names.neu, _names.custo);
+    if (_swapPolicy == SwapPolicy::kStop) {
+      _diagnostics.error("", verdict + "; --allow-swap merges them as given");
+      return kInputProblem;
+    }
+    if (_swapPolicy == SwapPolicy::kWarn)
+      _diagnostics.warning(_names.custo, verdict + "; merged as given (--allow-swap)");
+  }
   collect();
   return kDone;
+}
+
+void MergeSession::judgeSwap() {
+  if (_ref.getMask(gsDEF_MASK) && _neu.getMask(gsDEF_MASK))
+    _swap = SwapGuard::judge(_ref, _neu, _custo);
 }
 
 int MergeSession::loadRules() {
@@ -159,10 +183,13 @@ void MergeSession::collect() {
   bool records = _layout == MaskLayout::kLegacy;
   _lost.addDropped(_logs[2], records);
   _lost.addLeftOut(_custo, _recorder, _questions, _names.custo, records);
+  // The rights are compared in the order the file is written in.
+  _result.sort(1);
+  _accessChanges.compute(_custo, _result, _questions);
 }
 
 void MergeSession::writeSummary(std::ostream& out, bool listIgnored) const {
   out << "\n";
-  MergeSummary::write(out, {_questions, _rules, _lost, _names.rules, _names.custo});
+  MergeSummary::write(out, {_questions, _rules, _lost, _accessChanges, _names.rules, _names.custo});
   MergeSummary::writeIgnored(out, readLogs(), inputNames(), listIgnored);
 }

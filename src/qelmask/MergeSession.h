@@ -7,6 +7,7 @@
 
 #include "maskfile/MaskLayout.h"
 #include "maskfile/MergerFile.h"
+#include "qelmask/AccessChanges.h"
 #include "qelmask/Diagnostics.h"
 #include "qelmask/LostComments.h"
 #include "qelmask/MergeRecorder.h"
@@ -15,6 +16,7 @@
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
 #include "qelmask/RuleUsage.h"
+#include "qelmask/SwapGuard.h"
 
 // The steps that `merge` and `check` share, in the order the merger takes
 // them (so that the merged tree is the one it writes): the rule file, the
@@ -34,6 +36,12 @@ class MergeSession {
   // of the customer's comments depends on it).
   MergeSession(Names names, Diagnostics& diagnostics, MaskLayout layout = MaskLayout::kReadBack);
   ~MergeSession();
+  // What a run does when --ref and --new look swapped: stop before the
+  // merge is used (the default), merge with a warning, or merge and let the
+  // caller report it.
+  enum class SwapPolicy { kStop, kWarn, kReport };
+  void setSwapPolicy(SwapPolicy policy) { _swapPolicy = policy; }
+
   MergeSession(const MergeSession&) = delete;
   MergeSession& operator=(const MergeSession&) = delete;
 
@@ -55,6 +63,8 @@ class MergeSession {
   const QuestionLog& questions() const { return _questions; }
   const RuleUsage& rules() const { return _rules; }
   const LostComments& lostComments() const { return _lost; }
+  const AccessChanges& accessChanges() const { return _accessChanges; }
+  const SwapGuard::Verdict& swap() const { return _swap; }
   const ReadLog* const* readLogs() const { return _logPointers.data(); }
   const std::string* inputNames() const { return _inputNames.data(); }
   // The lines read from input i (0 REF, 1 NEW, 2 CUSTO).
@@ -69,10 +79,13 @@ class MergeSession {
   // What an earlier merge's output, given as the customer's mask, brings
   // along: review records read as comments, lines of doubtful owner.
   void inspectEarlierOutput(std::string_view custo);
+  void judgeSwap();
 
   Names _names;
   Diagnostics& _diagnostics;
   MaskLayout _layout;
+  SwapPolicy _swapPolicy = SwapPolicy::kStop;
+  SwapGuard::Verdict _swap;
   std::vector<MovedLines::Entry> _moved;
   MergerFile _ref{1}, _neu{1}, _custo{1}, _result{1};
   std::array<ReadLog, 3> _logs;
@@ -85,5 +98,6 @@ class MergeSession {
   MergeRecorder _recorder{_questions};
   RuleUsage _rules;
   LostComments _lost;
+  AccessChanges _accessChanges;
   int _ruleProblems = 0;
 };

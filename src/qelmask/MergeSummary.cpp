@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qelmask/AccessChanges.h"
 #include "qelmask/LostComments.h"
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
@@ -47,6 +48,19 @@ void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUs
       out << rule.recommendation << " the recommendation, " << rule.alternative
           << " the alternative\n";
     }
+  }
+}
+
+// One line per mask whose rights change: what an administrator signs off.
+void writeAccess(std::ostream& out, const AccessChanges& access) {
+  std::vector<AccessChanges::MaskCount> counts = access.perMask();
+  if (counts.empty()) out << "Access: no change\n";
+  for (const AccessChanges::MaskCount& count : counts) {
+    out << "Access: " << count.mask << " " << count.granted << " granted, " << count.revoked
+        << " revoked, " << count.changed << " changed";
+    if (count.auth > 0)
+      out << "; auth changed on " << count.auth << (count.auth == 1 ? " attribute" : " attributes");
+    out << "\n";
   }
 }
 
@@ -100,6 +114,7 @@ void writeLostComments(std::ostream& out, const LostComments& lost, const std::s
 void MergeSummary::write(std::ostream& out, const Facts& facts) {
   writeQuestions(out, facts.questions);
   writeDeciders(out, facts.questions, facts.rules);
+  writeAccess(out, facts.access);
   writeNoEffect(out, facts.questions);
   if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
   writeLostComments(out, facts.lostComments, facts.custoName);

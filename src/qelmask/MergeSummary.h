@@ -3,21 +3,23 @@
 #include <iosfwd>
 #include <string>
 
+class AccessChanges;
 class LostComments;
 class QuestionLog;
 class ReadLog;
 class RuleUsage;
 
 // The text that ends a merge (and a check): the questions by kind, who
-// decided them, the rules that decided nothing and the customer comments
-// that the output does not carry. Its lines are stable: people read it,
-// and scripts may too.
+// decided them, the rights each mask gains and loses, the rules that
+// decided nothing and the customer comments that the output does not carry. Its lines are stable:
+// people read it, and scripts may too.
 class MergeSummary {
  public:
   struct Facts {
     const QuestionLog& questions;
     const RuleUsage& rules;
     const LostComments& lostComments;
+    const AccessChanges& access;
     std::string rulesName;  // "" without a rule file
     std::string custoName;
   };

@@ -18,6 +18,7 @@ int ReportCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
   }
 
   MergeSession session(inputs, diagnostics);
+  if (options.allowSwap) session.setSwapPolicy(MergeSession::SwapPolicy::kWarn);
   if (int status = session.run(); status != kDone) {
     if (!outputs.empty()) diagnostics.error("", "nothing written");
     return status;

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "qelmask/AccessRows.h"
 #include "qelmask/DecisionRows.h"
 #include "qelmask/JsonText.h"
 #include "qelmask/MergeSession.h"
@@ -56,6 +57,20 @@ Json lostCommentsOf(const LostComments& lost) {
   return entries;
 }
 
+Json accessCountsOf(const AccessChanges& access) {
+  Json counts = Json::array();
+  for (const AccessChanges::MaskCount& count : access.perMask()) {
+    Json entry = Json::object();
+    entry["mask"] = text(count.mask);
+    entry["granted"] = count.granted;
+    entry["revoked"] = count.revoked;
+    entry["changed"] = count.changed;
+    entry["auth"] = count.auth;
+    counts.push_back(std::move(entry));
+  }
+  return counts;
+}
+
 Json summaryOf(const MergeSession& session) {
   const QuestionLog& questions = session.questions();
   int byRule = 0;
@@ -75,6 +90,7 @@ Json summaryOf(const MergeSession& session) {
     noEffect += QuestionLog::noEffectOnFile(entry) ? 1 : 0;
   }
   summary["noEffect"] = noEffect;
+  summary["access"] = accessCountsOf(session.accessChanges());
   return summary;
 }
 
@@ -106,5 +122,7 @@ Json ReportDocument::build(const MergeSession& session) {
   Json decisions = Json::array();
   DecisionRows::append(session.questions(), decisions);
   document["decisions"] = std::move(decisions);
+  document["accessChanges"] = AccessRows::changes(session.accessChanges());
+  document["authChanges"] = AccessRows::auth(session.accessChanges());
   return document;
 }
