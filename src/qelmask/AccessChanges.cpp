@@ -1,36 +1,54 @@
 #include "qelmask/AccessChanges.h"
 
+#include <algorithm>
+
 #include "maskfile/MergerFile.h"
-#include "qelmask/DecisionRows.h"
-#include "qelmask/QuestionLog.h"
 #include "tree/MergerObj.h"
 #include "tree/TreeVocabulary.h"
 
 namespace {
 
+// Where the children of `type` stand among the children of `parent`:
+// children sort by type first (a missing child last), so two searches find
+// them without reading the others.
+std::pair<size_t, size_t> typeRange(const MergerObj* parent, std::string_view type) {
+  if (!parent) return {0, 0};
+  auto search = [&](size_t from, bool past) {
+    size_t low = from, high = parent->childCount();
+    while (low < high) {
+      size_t middle = low + (high - low) / 2;
+      const MergerObj* child = parent->childAt(middle);
+      bool before = child && (past ? child->type() <= type : child->type() < type);
+      if (before) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    return low;
+  };
+  size_t first = search(0, false);
+  return {first, search(first, true)};
+}
+
 // Calls `visit(a, b)` for the children of `type` of `before` and `after`
 // (either may be null), paired by name: both lists are sorted by type,
-// then name. A child alone on its side comes with null. Children of
-// `after` that are left out of the output (inactive) do not count.
+// then name, and children of the same name pair in order, as the merge
+// made them. A child alone on its side comes with null; so does a child of
+// `after` left out of the output (inactive), after taking its partner.
 template <class Visit>
 void pairChildren(const MergerObj* before, const MergerObj* after, std::string_view type,
                   Visit visit) {
-  size_t i = 0, j = 0;
-  size_t ni = before ? before->childCount() : 0, nj = after ? after->childCount() : 0;
-  auto next = [&](const MergerObj* parent, size_t& k, size_t n, bool activeOnly) {
-    for (; k < n; ++k) {
-      const MergerObj* child = parent->childAt(k);
-      if (child && child->type() == type && (!activeOnly || child->isActive())) return child;
-    }
-    return static_cast<const MergerObj*>(nullptr);
-  };
-  const MergerObj* a = ni ? next(before, i, ni, false) : nullptr;
-  const MergerObj* b = nj ? next(after, j, nj, true) : nullptr;
-  while (a || b) {
+  auto [i, ni] = typeRange(before, type);
+  auto [j, nj] = typeRange(after, type);
+  while (i < ni || j < nj) {
+    const MergerObj* a = i < ni ? before->childAt(i) : nullptr;
+    const MergerObj* b = j < nj ? after->childAt(j) : nullptr;
     int order = !a ? 1 : !b ? -1 : a->name().compare(b->name());
-    visit(order <= 0 ? a : nullptr, order >= 0 ? b : nullptr);
-    if (order <= 0) a = next(before, ++i, ni, false);
-    if (order >= 0) b = next(after, ++j, nj, true);
+    const MergerObj* written = order >= 0 && b->isActive() ? b : nullptr;
+    if (order <= 0 || written) visit(order <= 0 ? a : nullptr, written);
+    if (order <= 0) ++i;
+    if (order >= 0) ++j;
   }
 }
 
@@ -50,24 +68,18 @@ std::string idOf(const MergerObj* node) {
 
 void AccessChanges::compute(const MergerFile& custo, const MergerFile& result,
                             const QuestionLog& questions) {
-  _questions = &questions;
-  const std::vector<QuestionLog::Entry>& entries = questions.entries();
-  for (size_t i = 0; i < entries.size(); ++i) {
-    if (entries[i].created) _byCreated.emplace(entries[i].created, static_cast<int>(i));
-    if (entries[i].custo) _byCusto.emplace(entries[i].custo, static_cast<int>(i));
-  }
+  _causes = std::make_unique<DecisionCause>(questions);
   // The result's masks are the customer's, copied in their order.
-  std::vector<const MergerObj*> before, after;
-  for (int i = 1; i <= custo.getMaskCount(); ++i) before.push_back(custo.getMaskAt(i));
-  for (int i = 1; i <= result.getMaskCount(); ++i) after.push_back(result.getMaskAt(i));
-  for (size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-    compareMasks(i < before.size() ? before[i] : nullptr, i < after.size() ? after[i] : nullptr);
+  int count = std::max(custo.getMaskCount(), result.getMaskCount());
+  for (int i = 1; i <= count; ++i) {
+    compareMasks(i <= custo.getMaskCount() ? custo.getMaskAt(i) : nullptr,
+                 i <= result.getMaskCount() ? result.getMaskAt(i) : nullptr);
   }
 }
 
 void AccessChanges::compareMasks(const MergerObj* before, const MergerObj* after) {
   if (!before && !after) return;
-  _mask = (after ? after : before)->name();
+  _mask = after ? after : before;
   pairChildren(before, after, gsTYPE_ENTITY.str(),
                [&](const MergerObj* b, const MergerObj* a) { compareOwners(b, a); });
 }
@@ -83,18 +95,12 @@ void AccessChanges::compareOwners(const MergerObj* before, const MergerObj* afte
 void AccessChanges::compareLines(const MergerObj* before, const MergerObj* after) {
   pairChildren(before, after, gsTYPE_ACI.str(), [&](const MergerObj* b, const MergerObj* a) {
     if (a && b && a->value() == b->value()) return;
-    Entry entry;
-    entry.operation = (a ? a : b)->name();
-    entry.hadBefore = b != nullptr;
-    entry.hasAfter = a != nullptr;
-    if (b) entry.before = b->value();
-    if (a) entry.after = a->value();
-    bool wasYes = entry.hadBefore && entry.before == "Y";
-    bool isYes = entry.hasAfter && entry.after == "Y";
-    entry.change = isYes && !wasYes   ? Change::kGranted
-                   : wasYes && !isYes ? Change::kRevoked
-                                      : Change::kChanged;
-    add(std::move(entry), b, a);
+    bool wasYes = b && b->value() == "Y";
+    bool isYes = a && a->value() == "Y";
+    Change change = isYes && !wasYes   ? Change::kGranted
+                    : wasYes && !isYes ? Change::kRevoked
+                                       : Change::kChanged;
+    _access.push_back({_mask, b, a, change});
   });
 }
 
@@ -102,76 +108,38 @@ void AccessChanges::compareAuth(const MergerObj* before, const MergerObj* after)
   const MergerObj* b = property(before, gsPROP_AUTH.str());
   const MergerObj* a = property(after, gsPROP_AUTH.str());
   if ((a != nullptr) == (b != nullptr) && (!a || a->value() == b->value())) return;
-  Entry entry;
-  entry.operation = gsPROP_AUTH.str();
-  entry.hadBefore = b != nullptr;
-  entry.hasAfter = a != nullptr;
-  if (b) entry.before = b->value();
-  if (a) entry.after = a->value();
-  add(std::move(entry), b, a);
+  _auth.push_back({_mask, b, a, Change::kChanged});
 }
 
-void AccessChanges::add(Entry entry, const MergerObj* before, const MergerObj* after) {
-  const MergerObj* line = after ? after : before;
-  entry.mask = _mask;
-  entry.node = idOf(line->getParentObj());
-  findCause(before, after, entry);
-  (entry.operation == gsPROP_AUTH.str() ? _auth : _access).push_back(std::move(entry));
+std::string AccessChanges::owner(const Entry& entry) {
+  return idOf((entry.after ? entry.after : entry.before)->getParentObj());
 }
 
-// A node of the result made by a question carries its record; below it,
-// what that decision brought. A customer's node that a question left out
-// takes its branch with it.
-void AccessChanges::findCause(const MergerObj* before, const MergerObj* after, Entry& entry) const {
-  for (const MergerObj* at = after; at; at = at->getParentObj()) {
-    if (auto found = _byCreated.find(at); found != _byCreated.end()) {
-      entry.decision = found->second + 1;
-      entry.cause = describe(found->second, at, after);
-      return;
-    }
-  }
-  for (const MergerObj* at = before; at; at = at->getParentObj()) {
-    if (auto found = _byCusto.find(at); found != _byCusto.end()) {
-      entry.decision = found->second + 1;
-      entry.cause = describe(found->second, at, before);
-      return;
-    }
-  }
-  entry.cause = "no question on it or above it";
+std::string_view AccessChanges::operation(const Entry& entry) {
+  return (entry.after ? entry.after : entry.before)->name();
 }
 
-std::string AccessChanges::describe(int index, const MergerObj* on, const MergerObj* node) const {
-  const QuestionLog::Entry& question = _questions->entries()[static_cast<size_t>(index)];
-  std::string text;
-  text += '#';
-  text += std::to_string(index + 1);
-  text += ' ';
-  text += DecisionRows::kindName(question.kind);
-  text += ": ";
-  text += DecisionRows::taken(question);
-  if (question.rule > 0) {
-    text += " (rule #";
-    text += std::to_string(question.rule);
-    text += ')';
-  } else {
-    text += " (recommendation)";
-  }
-  // The question on the line's owner needs no more words: the owner is
-  // named beside the cause.
-  if (on != node && on != node->getParentObj()) {
-    text += ", on ";
-    text += idOf(on);
-  }
-  return text;
+std::string_view AccessChanges::valueBefore(const Entry& entry) {
+  return entry.before ? entry.before->value() : std::string_view();
+}
+
+std::string_view AccessChanges::valueAfter(const Entry& entry) {
+  return entry.after ? entry.after->value() : std::string_view();
+}
+
+DecisionCause::Cause AccessChanges::cause(const Entry& entry) const {
+  const MergerObj* line = entry.after ? entry.after : entry.before;
+  return _causes->of(entry.before, entry.after, line->getParentObj());
 }
 
 std::vector<AccessChanges::MaskCount> AccessChanges::perMask() const {
   std::vector<MaskCount> counts;
-  auto countOf = [&](const std::string& mask) -> MaskCount& {
+  auto countOf = [&](const MergerObj* mask) -> MaskCount& {
+    std::string_view name = mask->name();
     for (MaskCount& count : counts) {
-      if (count.mask == mask) return count;
+      if (count.mask == name) return count;
     }
-    counts.push_back({mask});
+    counts.push_back({std::string(name)});
     return counts.back();
   };
   for (const Entry& entry : _access) {

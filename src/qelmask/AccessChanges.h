@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "qelmask/DecisionCause.h"
 
 class MergerFile;
 class MergerObj;
@@ -14,19 +16,18 @@ class QuestionLog;
 // mask, owner (an entity or an attribute) and operation, with the decision
 // that caused it; beside them the attributes whose "auth" field differs.
 // Lines inside an entity or attribute that appears or goes count one by one.
+// An entry holds the nodes; its words are made when asked for, since a
+// large upgrade changes a hundred thousand lines and the summary only
+// counts them.
 class AccessChanges {
  public:
   enum class Change { kGranted, kRevoked, kChanged };
 
   struct Entry {
-    std::string mask;
-    std::string node;       // the owner: E::PART or E::PART/A::V_name
-    std::string operation;  // the access operation; "auth" for a change of the auth field
-    std::string before, after;
-    bool hadBefore = false, hasAfter = false;
-    Change change = Change::kChanged;  // not used for auth
-    int decision = 0;                  // the question's number in the merge's order, 0 none
-    std::string cause;
+    const MergerObj* mask;
+    const MergerObj* before;  // the customer's access line or auth field, or null
+    const MergerObj* after;   // the one written, or null
+    Change change;            // not used for auth
   };
   struct MaskCount {
     std::string mask;
@@ -34,7 +35,8 @@ class AccessChanges {
   };
 
   // Compares `custo` with `result`, whose children are sorted by type and
-  // name; the nodes of `questions` must be those of these trees.
+  // name; the nodes of `questions` must be those of these trees, and they
+  // and the log must outlive this object.
   void compute(const MergerFile& custo, const MergerFile& result, const QuestionLog& questions);
 
   const std::vector<Entry>& access() const { return _access; }
@@ -42,22 +44,25 @@ class AccessChanges {
   // The masks with changes, in tree order.
   std::vector<MaskCount> perMask() const;
 
+  // The words of an entry: the owner (E::PART or E::PART/A::V_name), the
+  // operation ("auth" for an auth field), the flag or value on each side
+  // ("" when absent) and the cause.
+  static std::string owner(const Entry& entry);
+  static std::string_view operation(const Entry& entry);
+  static std::string_view valueBefore(const Entry& entry);
+  static std::string_view valueAfter(const Entry& entry);
+  DecisionCause::Cause cause(const Entry& entry) const;
+  // The causes of the questions of the merge compared.
+  const DecisionCause& causes() const { return *_causes; }
   static const char* changeName(Change change);
 
  private:
-  struct Owner;  // an entity or attribute on both sides, as far as each has it
   void compareMasks(const MergerObj* before, const MergerObj* after);
   void compareOwners(const MergerObj* before, const MergerObj* after);
   void compareLines(const MergerObj* before, const MergerObj* after);
   void compareAuth(const MergerObj* before, const MergerObj* after);
-  void add(Entry entry, const MergerObj* before, const MergerObj* after);
-  // The question that made `node` of the result or took the customer's
-  // `node`, or the nearest one above it.
-  void findCause(const MergerObj* before, const MergerObj* after, Entry& entry) const;
-  std::string describe(int index, const MergerObj* on, const MergerObj* node) const;
 
-  const QuestionLog* _questions = nullptr;
-  std::unordered_map<const MergerObj*, int> _byCreated, _byCusto;
-  std::string _mask;
+  std::unique_ptr<DecisionCause> _causes;
+  const MergerObj* _mask = nullptr;
   std::vector<Entry> _access, _auth;
 };

@@ -10,20 +10,21 @@
 #include "qelmask/ExitStatus.h"
 #include "qelmask/MergeSession.h"
 #include "qelmask/OutputWriter.h"
+#include "tree/MergerObj.h"
 
 namespace {
 
 constexpr size_t kColumns = 7;
 using Row = std::array<std::string, kColumns>;
 
-Row rowOf(const AccessChanges::Entry& entry, const char* change) {
-  return {entry.mask,
-          entry.node,
-          entry.operation,
-          entry.hadBefore ? entry.before : "-",
-          entry.hasAfter ? entry.after : "-",
+Row rowOf(const AccessChanges& access, const AccessChanges::Entry& entry, const char* change) {
+  return {std::string(entry.mask->name()),
+          AccessChanges::owner(entry),
+          std::string(AccessChanges::operation(entry)),
+          entry.before ? std::string(AccessChanges::valueBefore(entry)) : "-",
+          entry.after ? std::string(AccessChanges::valueAfter(entry)) : "-",
           change,
-          entry.cause};
+          access.cause(entry).text};
 }
 
 // Every column but the last as wide as its widest cell, two blanks apart.
@@ -79,8 +80,9 @@ int AccessCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
   }
   std::vector<Row> rows{{"MASK", "NODE", "OPERATION", "BEFORE", "AFTER", "CHANGE", "CAUSE"}};
   for (const AccessChanges::Entry& entry : access.access())
-    rows.push_back(rowOf(entry, AccessChanges::changeName(entry.change)));
-  for (const AccessChanges::Entry& entry : access.auth()) rows.push_back(rowOf(entry, "auth"));
+    rows.push_back(rowOf(access, entry, AccessChanges::changeName(entry.change)));
+  for (const AccessChanges::Entry& entry : access.auth())
+    rows.push_back(rowOf(access, entry, "auth"));
   writeTable(out, rows);
   out.flush();
   return kDone;

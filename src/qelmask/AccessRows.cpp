@@ -4,6 +4,7 @@
 
 #include "qelmask/AccessChanges.h"
 #include "qelmask/JsonText.h"
+#include "tree/MergerObj.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -15,30 +16,36 @@ Json text(std::string_view bytes) {
   return Json(std::move(out));
 }
 
-Json rowOf(const AccessChanges::Entry& entry, bool withChange) {
+Json rowOf(const AccessChanges& access, const AccessChanges::Entry& entry, bool withChange) {
   Json row = Json::object();
-  row["mask"] = text(entry.mask);
-  row["node"] = text(entry.node);
-  if (withChange) row["operation"] = text(entry.operation);
-  row["before"] = entry.hadBefore ? text(entry.before) : Json(nullptr);
-  row["after"] = entry.hasAfter ? text(entry.after) : Json(nullptr);
+  row["mask"] = text(entry.mask->name());
+  row["node"] = text(AccessChanges::owner(entry));
+  if (withChange) row["operation"] = text(AccessChanges::operation(entry));
+  row["before"] = entry.before ? text(AccessChanges::valueBefore(entry)) : Json(nullptr);
+  row["after"] = entry.after ? text(AccessChanges::valueAfter(entry)) : Json(nullptr);
   if (withChange) row["change"] = AccessChanges::changeName(entry.change);
-  row["cause"] = text(entry.cause);
-  row["decision"] = entry.decision > 0 ? Json(entry.decision) : Json(nullptr);
+  DecisionCause::Cause cause = access.cause(entry);
+  row["cause"] = text(cause.text);
+  row["decision"] = cause.decision > 0 ? Json(cause.decision) : Json(nullptr);
   return row;
 }
 
-Json rowsOf(const std::vector<AccessChanges::Entry>& entries, bool withChange) {
+Json rowsOf(const AccessChanges& access, const std::vector<AccessChanges::Entry>& entries,
+            bool withChange) {
   Json rows = Json::array();
-  for (const AccessChanges::Entry& entry : entries) rows.push_back(rowOf(entry, withChange));
+  rows.get_ref<Json::array_t&>().reserve(entries.size());
+  for (const AccessChanges::Entry& entry : entries)
+    rows.push_back(rowOf(access, entry, withChange));
   return rows;
 }
 
 }  // namespace
 
-Json AccessRows::changes(const AccessChanges& access) { return rowsOf(access.access(), true); }
+Json AccessRows::changes(const AccessChanges& access) {
+  return rowsOf(access, access.access(), true);
+}
 
-Json AccessRows::auth(const AccessChanges& access) { return rowsOf(access.auth(), false); }
+Json AccessRows::auth(const AccessChanges& access) { return rowsOf(access, access.auth(), false); }
 
 Json AccessRows::document(const AccessChanges& access) {
   Json document = Json::object();

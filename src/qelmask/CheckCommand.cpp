@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "qelmask/ExitStatus.h"
+#include "qelmask/Findings.h"
 #include "qelmask/InputFile.h"
 #include "qelmask/MergeSession.h"
 #include "qelmask/MergeSummary.h"
@@ -71,7 +72,7 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   if (int status = session.run(); status != kDone) return status;
 
   std::ostream& out = diagnostics.progress();
-  session.writeSummary(out, true);
+  session.writeSummary(out, true, options.all);
   bool swapped = session.swap().swapped;
   if (swapped) {
     out << "Inputs: "
@@ -80,25 +81,29 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   const std::vector<MovedLines::Entry>& moved = session.movedLines();
   if (!moved.empty()) listMoved(out, options.custo, moved, options.all);
 
-  // Questions are what a merge is for; what needs a look is a rule that
-  // did nothing, a comment that would be lost, a line the reader skips and
-  // a line whose owner the reader could only guess.
-  size_t stale = session.rules().stale().size();
-  size_t lost = session.lostComments().entries().size();
-  auto ignored = static_cast<size_t>(MergeSummary::ignoredCount(session.readLogs()));
-  size_t findings = stale + lost + ignored + moved.size() + (swapped ? 1 : 0);
-  if (findings == 0) {
+  // Questions are what a merge is for; what needs a look is anything else
+  // the summary lists. The status tells whether any of the kinds a
+  // pipeline cares about (--fail-on) was found.
+  Findings findings = Findings::of(session);
+  Findings::Selection failOn{};
+  std::string ignored;
+  Findings::parse(options.failOn.empty() ? Findings::kDefaultFailOn : options.failOn, failOn,
+                  ignored);
+  if (findings.total() == 0) {
     out << "Nothing to report.\n";
   } else {
-    out << "To look at: " << stale << " stale rules, " << lost << " lost comments, " << ignored
-        << " ignored lines";
-    if (!moved.empty()) {
-      out << ", " << moved.size() << (moved.size() == 1 ? " line" : " lines")
-          << " whose owner is in doubt";
-    }
+    out << "To look at: " << findings.count(Findings::kStaleRule) << " stale rules, "
+        << findings.count(Findings::kLostComment) << " lost comments, "
+        << findings.count(Findings::kIgnoredLine) << " ignored lines";
+    size_t moved = findings.count(Findings::kMovedLine);
+    if (moved > 0)
+      out << ", " << moved << (moved == 1 ? " line" : " lines") << " whose owner is in doubt";
     if (swapped) out << ", --ref and --new swapped";
     out << "\n";
   }
+  std::string failing = findings.failing(failOn);
+  out << "Status " << (failing.empty() ? "0" : "1 for " + failing) << " (--fail-on "
+      << (options.failOn.empty() ? Findings::kDefaultFailOn : options.failOn) << ")\n";
   out.flush();
-  return findings == 0 ? kDone : kInputProblem;
+  return failing.empty() ? kDone : kInputProblem;
 }

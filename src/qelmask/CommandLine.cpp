@@ -9,6 +9,7 @@
 #include "qelmask/CommandOptions.h"
 #include "qelmask/Diagnostics.h"
 #include "qelmask/ExitStatus.h"
+#include "qelmask/Findings.h"
 #include "qelmask/MergeCommand.h"
 #include "qelmask/ReportCommand.h"
 #include "qelmask/StripCommand.h"
@@ -26,6 +27,10 @@ const char* const kExitStatuses =
     "     (check: something reported); nothing written\n"
     "  2  wrong usage\n"
     "  3  the output was refused or could not be written; nothing written";
+
+void addFailOn(CLI::App& command, CommandOptions& options, const char* what) {
+  command.add_option("--fail-on", options.failOn, what)->type_name("KIND,...");
+}
 
 void addAllowSwap(CLI::App& command, CommandOptions& options) {
   command.add_flag("--allow-swap", options.allowSwap,
@@ -94,6 +99,10 @@ CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
                    "also write --custo in sorted order to this file")
       ->type_name("FILE");
   addAllowSwap(*merge, options);
+  addFailOn(*merge, options,
+            "refuse the merge (status 1, nothing written) when it finds any of these kinds:\n"
+            "grant, revoke, lost-customisation, stale-rule, swap, lost-comment,\n"
+            "ignored-line, moved-line");
   merge->add_flag("--legacy-layout", options.legacyLayout,
                   "write QELPeopleMaskMerger's bytes: an entity's own lines after\n"
                   "its last attribute, where a reader takes them for that attribute's\n"
@@ -110,8 +119,12 @@ CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
       "earlier merge wrote after an entity's last attribute, whose owner is in doubt");
   addInputs(*check, options, false);
   check->add_option("masks", options.masks, "masks to check on their own")->type_name("FILE");
+  addFailOn(*check, options,
+            "the kinds of findings that make the status 1 (default:\n"
+            "grant,lost-customisation,stale-rule,swap,moved-line; also revoke,\n"
+            "lost-comment, ignored-line)");
   check->add_flag("--all", options.all,
-                  "list every line whose owner is in doubt (20 at most otherwise)");
+                  "list everything in full (lists stop at 20 lines otherwise)");
   check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
   check->footer(kExitStatuses);
   return check;
@@ -189,6 +202,14 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   if (std::string empty; !namesFiles(*chosen, empty)) {
     err << "qelmask: error: " << empty << ": empty file name\n";
     return kWrongUsage;
+  }
+  if (Findings::Selection kinds; !options.failOn.empty()) {
+    if (std::string unknown; !Findings::parse(options.failOn, kinds, unknown)) {
+      out.flush();
+      err << "qelmask: error: --fail-on: unknown kind \"" << unknown << "\"\n"
+          << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
+      return kWrongUsage;
+    }
   }
   if (std::string wrong; chosen == check && !checksEitherWay(options, wrong)) {
     out.flush();

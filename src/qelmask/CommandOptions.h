@@ -17,4 +17,5 @@ struct CommandOptions {
   bool legacyLayout = false;  // merge: the merger's bytes
   bool all = false;           // check: lists in full
   bool allowSwap = false;     // merge, report, access: --ref and --new taken as given
+  std::string failOn;         // merge, check: the kinds of findings that make the status 1
 };

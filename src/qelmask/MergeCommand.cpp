@@ -1,6 +1,7 @@
 #include "qelmask/MergeCommand.h"
 
 #include "qelmask/ExitStatus.h"
+#include "qelmask/Findings.h"
 #include "qelmask/LayoutNotes.h"
 #include "qelmask/MergeSession.h"
 #include "qelmask/OutputWriter.h"
@@ -19,6 +20,18 @@ int MergeCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   if (int status = session.run(); status != kDone) {
     diagnostics.error("", "nothing written");
     return status;
+  }
+  // A pipeline may refuse a merge that, say, widens access: the summary
+  // says what was found, and nothing is written.
+  Findings::Selection failOn{};
+  std::string ignored;
+  if (!options.failOn.empty()) Findings::parse(options.failOn, failOn, ignored);
+  if (std::string failing = Findings::of(session).failing(failOn); !failing.empty()) {
+    std::ostream& out = diagnostics.progress();
+    session.writeSummary(out, false);
+    out.flush();
+    diagnostics.error("", "refused by --fail-on: " + failing + "; nothing written");
+    return kInputProblem;
   }
 
   OutputWriter writer(diagnostics);

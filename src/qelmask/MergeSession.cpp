@@ -186,10 +186,12 @@ void MergeSession::collect() {
   // The rights are compared in the order the file is written in.
   _result.sort(1);
   _accessChanges.compute(_custo, _result, _questions);
+  _lostCustomisations.compute(_questions, _accessChanges.causes());
 }
 
-void MergeSession::writeSummary(std::ostream& out, bool listIgnored) const {
+void MergeSession::writeSummary(std::ostream& out, bool listIgnored, bool listAll) const {
   out << "\n";
-  MergeSummary::write(out, {_questions, _rules, _lost, _accessChanges, _names.rules, _names.custo});
+  MergeSummary::write(out, {_questions, _rules, _lost, _accessChanges, _lostCustomisations,
+                            _names.rules, _names.custo, listAll});
   MergeSummary::writeIgnored(out, readLogs(), inputNames(), listIgnored);
 }

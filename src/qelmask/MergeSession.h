@@ -10,6 +10,7 @@
 #include "qelmask/AccessChanges.h"
 #include "qelmask/Diagnostics.h"
 #include "qelmask/LostComments.h"
+#include "qelmask/LostCustomisations.h"
 #include "qelmask/MergeRecorder.h"
 #include "qelmask/MovedLines.h"
 #include "qelmask/OutputGuard.h"
@@ -54,8 +55,9 @@ class MergeSession {
   // Rule usage and lost comments, once the merge is over.
   void collect();
   // The summary that ends every command that merges, after a blank line;
-  // `listIgnored` names each line the reader ignored instead of counting them.
-  void writeSummary(std::ostream& out, bool listIgnored) const;
+  // `listIgnored` names each line the reader ignored instead of counting
+  // them; `listAll` lists in full what is otherwise cut at 20 lines.
+  void writeSummary(std::ostream& out, bool listIgnored, bool listAll = false) const;
 
   const Names& names() const { return _names; }
   MergerFile& result() { return _result; }
@@ -64,6 +66,7 @@ class MergeSession {
   const RuleUsage& rules() const { return _rules; }
   const LostComments& lostComments() const { return _lost; }
   const AccessChanges& accessChanges() const { return _accessChanges; }
+  const LostCustomisations& lostCustomisations() const { return _lostCustomisations; }
   const SwapGuard::Verdict& swap() const { return _swap; }
   const ReadLog* const* readLogs() const { return _logPointers.data(); }
   const std::string* inputNames() const { return _inputNames.data(); }
@@ -99,5 +102,6 @@ class MergeSession {
   RuleUsage _rules;
   LostComments _lost;
   AccessChanges _accessChanges;
+  LostCustomisations _lostCustomisations;
   int _ruleProblems = 0;
 };

@@ -8,6 +8,7 @@
 
 #include "qelmask/AccessChanges.h"
 #include "qelmask/LostComments.h"
+#include "qelmask/LostCustomisations.h"
 #include "qelmask/QuestionLog.h"
 #include "qelmask/ReadLog.h"
 #include "qelmask/RuleUsage.h"
@@ -99,14 +100,36 @@ void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& ru
   }
 }
 
-void writeLostComments(std::ostream& out, const LostComments& lost, const std::string& custoName) {
+// Past `kListed` lines, a list ends with how many more there are and where
+// to see them; `all` lists everything.
+template <class Entries, class Line>
+void writeCapped(std::ostream& out, const Entries& entries, bool all, Line line) {
+  size_t shown = all ? entries.size() : std::min(entries.size(), kListed);
+  for (size_t i = 0; i < shown; ++i) line(entries[i]);
+  if (shown < entries.size())
+    out << "  ... " << entries.size() - shown << " more (qelmask check --all lists them all)\n";
+}
+
+void writeLostCustomisations(std::ostream& out, const LostCustomisations& lost,
+                             const std::string& custoName, bool all) {
+  const auto& entries = lost.entries();
+  out << "Customisations of " << custoName << " not carried into the output: "
+      << (entries.empty() ? "none" : std::to_string(entries.size())) << "\n";
+  writeCapped(out, entries, all, [&](const LostCustomisations::Entry& entry) {
+    out << "  " << entry.node << " (" << (entry.own ? "your own" : "your value") << " in "
+        << entry.mask << "): " << entry.cause << "\n";
+  });
+}
+
+void writeLostComments(std::ostream& out, const LostComments& lost, const std::string& custoName,
+                       bool all) {
   const auto& entries = lost.entries();
   out << "Comments of " << custoName << " not carried into the output: "
       << (entries.empty() ? "none" : std::to_string(entries.size())) << "\n";
-  for (const LostComments::Entry& entry : entries) {
+  writeCapped(out, entries, all, [&](const LostComments::Entry& entry) {
     out << "  " << custoName << ":" << entry.line << ": " << entry.why << ": " << entry.text
         << "\n";
-  }
+  });
 }
 
 }  // namespace
@@ -117,7 +140,8 @@ void MergeSummary::write(std::ostream& out, const Facts& facts) {
   writeAccess(out, facts.access);
   writeNoEffect(out, facts.questions);
   if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
-  writeLostComments(out, facts.lostComments, facts.custoName);
+  writeLostCustomisations(out, facts.lostCustomisations, facts.custoName, facts.listAll);
+  writeLostComments(out, facts.lostComments, facts.custoName, facts.listAll);
 }
 
 int MergeSummary::ignoredCount(const ReadLog* const logs[3]) {

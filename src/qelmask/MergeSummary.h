@@ -5,6 +5,7 @@
 
 class AccessChanges;
 class LostComments;
+class LostCustomisations;
 class QuestionLog;
 class ReadLog;
 class RuleUsage;
@@ -20,8 +21,10 @@ class MergeSummary {
     const RuleUsage& rules;
     const LostComments& lostComments;
     const AccessChanges& access;
+    const LostCustomisations& lostCustomisations;
     std::string rulesName;  // "" without a rule file
     std::string custoName;
+    bool listAll = false;  // lists in full, else 20 lines at most
   };
 
   static void write(std::ostream& out, const Facts& facts);

@@ -2,43 +2,15 @@
 
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
+#include "qelmask/MatchingChild.h"
 #include "tree/MergerObj.h"
 
 namespace {
 
-// The children of one default node, taken in order as the customer's
-// children come by: the one of the same type and name, if any.
-class Cursor {
- public:
-  explicit Cursor(const MergerObj* parent)
-      : _parent(parent), _count(parent ? parent->childCount() : 0) {}
-
-  // The child of the same type and name as `mine`, with the comparison
-  // (0 the same value, 99 another); null when there is none.
-  const MergerObj* find(const NodeText::Parts& mine, int& order) {
-    for (; _at < _count; ++_at) {
-      const MergerObj* candidate = _parent->childAt(_at);
-      if (!candidate) continue;
-      NodeText::Parts theirs = candidate->text();
-      order = MergerObj::compareTexts(&theirs, &mine);
-      if (order == 0 || order == 99) return _parent->childAt(_at++);
-      if (order > 0) break;
-    }
-    return nullptr;
-  }
-
- private:
-  const MergerObj* _parent;
-  size_t _count;
-  size_t _at = 0;
-};
-
 void walk(const MergerObj* custo, const MergerObj* ref, const MergerObj* neu,
           SwapGuard::Verdict& verdict) {
-  Cursor refs(ref), news(neu);
-  for (size_t i = 0; i < custo->childCount(); ++i) {
-    const MergerObj* child = custo->childAt(i);
-    if (!child) continue;
+  MatchingChild refs(ref), news(neu);
+  MatchingChild::forEachInOrder(custo, [&](const MergerObj* child) {
     NodeText::Parts mine = child->text();
     int refOrder = 1, newOrder = 1;
     const MergerObj* inRef = refs.find(mine, refOrder);
@@ -49,7 +21,7 @@ void walk(const MergerObj* custo, const MergerObj* ref, const MergerObj* neu,
     // A branch one version lacks counts once: its size says nothing of
     // which version the customer started from.
     if (inRef && inNew) walk(child, inRef, inNew, verdict);
-  }
+  });
 }
 
 }  // namespace

@@ -24,6 +24,7 @@ file can hold them) leave the flag in doubt: for such a key an entry is
 neither required nor refused, but it must show flags the files hold.
 """
 import collections
+import itertools
 import json
 import os
 import re
@@ -96,22 +97,27 @@ def change_of(before, after):
     return "granted" if after == "Y" else "revoked" if before == "Y" else "changed"
 
 
-def compare(key, before, after, listed, with_kind=True):
-    """Problems of qelmask's entry for key (None when it lists none), before
-    and after being the sets of values the two files hold for it."""
-    got = listed and (listed["before"], listed["after"])
-    if len(before) > 1 or len(after) > 1:  # in doubt: what is listed must be held
-        if got and (got[0] not in (before or {None}) or got[1] not in (after or {None})):
-            return ["%s: listed %s -> %s, the files hold %s -> %s"
-                    % (key, got[0], got[1], sorted(before), sorted(after))]
-    else:
-        want = (min(before, default=None), min(after, default=None))
-        if got != (want if want[0] != want[1] else None):
-            return ["%s: %s, listed %s" % (key, "%s -> %s" % want if want[0] != want[1]
-                                           else "no change", "%s -> %s" % got if got else "none")]
-    if got and (got[0] == got[1] or with_kind and listed["change"] != change_of(*got)):
-        return ["%s: listed %s -> %s as %r" % (key, got[0], got[1], listed.get("change"))]
-    return []
+def judge(key, before, after, entries, kind_of=change_of):
+    """(problems, kinds) of qelmask's entries for key, before and after being
+    the sets of values the two files hold for it; kinds are what the summary
+    counts for key. A key in doubt may be listed once per value it held."""
+    shown = [(entry["before"], entry["after"]) for entry in entries]
+    problems = ["%s: listed %s -> %s as %r" % (key, e["before"], e["after"], e.get("change"))
+                for e, pair in zip(entries, shown)
+                if not kind_of(*pair) or e.get("change", kind_of(*pair)) != kind_of(*pair)]
+    if len(before) > 1 or len(after) > 1:
+        held = [(b, a) for b, a in shown if b in (before or {None}) and a in (after or {None})]
+        if held != shown or len(set(shown)) != len(shown):
+            problems.append("%s: listed %s, the files hold %s -> %s"
+                            % (key, shown, sorted(before), sorted(after)))
+        return problems, [kind_of(*pair) for pair in shown]
+    want = (min(before, default=None), min(after, default=None))
+    expected = [want] if kind_of(*want) else []
+    if shown != expected:
+        problems.append("%s: %s, listed %s" % (
+            key, "%s -> %s" % want if expected else "no change",
+            ", ".join("%s -> %s" % pair for pair in shown) or "none"))
+    return problems, [kind_of(*pair) for pair in expected]
 
 
 # ---------------------------------------------------------------- running
@@ -130,89 +136,115 @@ def inputs(ref="ref.msk", new="new.msk", custo="custo.msk", rules=False):
 
 
 def summary_counts(text):
-    """{mask: {kind: n}} from the Access: lines of merge; {} for `no change`."""
-    counts = {}
+    """{(mask, kind): n} of the Access: lines of merge, zeros left out."""
+    counts = collections.Counter()
     for line in text.splitlines():
-        found = re.match(r"\s*Access:\s*(.*)", line)
-        if found and found.group(1).strip() != "no change":
-            mask, _, rest = found.group(1).strip().partition(" ")
-            counts[mask] = {k: int(n) for n, k in re.findall(r"(\d+) (%s)" % "|".join(KINDS), rest)}
-    return counts
+        found = re.match(r"\s*Access:\s*(\S+)(.*)", line)
+        if found and found.group(0).split(":", 1)[1].strip() != "no change":
+            for n, kind in re.findall(r"(\d+) (%s)\b" % "|".join(KINDS), found.group(2)):
+                counts[found.group(1), kind] += int(n)
+            for n in re.findall(r"auth changed on (\d+)", found.group(2)):
+                counts[found.group(1), "auth"] += int(n)
+    return +counts
+
+
+def table_rows(text):
+    """The rows of the table access prints, cut at the columns of its heading."""
+    lines = text.splitlines()
+    heading = next((i for i, line in enumerate(lines) if line.split()[:1] == ["MASK"]), None)
+    if heading is None:
+        return []
+    starts = [m.start() for m in re.finditer(r"\S+", lines[heading])] + [None]
+    return sorted(tuple(line[a:b].strip() for a, b in zip(starts, starts[1:]))
+                  for line in itertools.takewhile(str.strip, lines[heading + 1:]))
 
 
 def access_and_merge(folder, args):
-    """(problems, changes, auth, merge's counts) of access --json and merge -o."""
+    """(problems, access JSON, merge's counts) of access --json and merge -o."""
     status, out, err = run(["merge"] + args + ["-o", "out.msk"], folder)
     if status != 0:
-        return ["merge exited %d: %s" % (status, err.strip()[-300:])], None, None, None
+        return ["merge exited %d: %s" % (status, err.strip()[-300:])], None, None
     problems = ["merge warns of a swap: " + err.strip()] if "swap" in err.lower() else []
-    if not re.search(r"^\s*Access:", out + err, re.M):
+    if not re.search(r"^\s*Access:", out, re.M):
         problems.append("merge prints no Access: line")
     status, table, err = run(["access"] + args + ["--json", "a.json"], folder)
     if status != 0:
-        return problems + ["access exited %d: %s" % (status, err.strip()[-300:])], None, None, None
+        return problems + ["access exited %d: %s" % (status, err.strip()[-300:])], None, None
     document = json.load(open(os.path.join(folder, "a.json"), encoding="utf-8"))
     if (document.get("format"), document.get("version")) != ("qelmask-access", 1):
         problems.append("format/version %r/%r" % (document.get("format"), document.get("version")))
-    if document["changes"] and not table.strip():
-        problems.append("access prints no table for %d change(s)" % len(document["changes"]))
     for entry in document["changes"] + document["auth"]:
         if not str(entry.get("cause") or "").strip():
             problems.append("no cause: %s" % entry)
-    return problems, document["changes"], document["auth"], summary_counts(out + err)
+    shown = sorted((e["mask"], e["node"], e.get("operation", "auth"), e["before"] or "-",
+                    e["after"] or "-", e.get("change", "auth"), e["cause"])
+                   for e in document["changes"] + document["auth"])
+    if table_rows(table) != shown:
+        problems.append("the table shows %d row(s), not the %d of the JSON (first differing: %s)"
+                        % (len(table_rows(table)), len(shown),
+                           next(iter(set(table_rows(table)) ^ set(shown)), None)))
+    return problems, document, summary_counts(out)
+
+
+def keyed(entries, *fields):
+    """{key: [entries]} of JSON entries."""
+    found = collections.defaultdict(list)
+    for entry in entries:
+        found[tuple(entry[field] for field in fields)].append(entry)
+    return found
 
 
 def check_changes(name, folder, rules):
-    problems, changes, auths, counts = access_and_merge(folder, inputs(rules=rules))
-    if changes is None:
+    problems, document, counts = access_and_merge(folder, inputs(rules=rules))
+    if document is None:
         return report(name, "changes", problems)
-    (before, auth_before), (after, auth_after) = (read_mask(os.path.join(folder, n))
-                                                  for n in ("custo.msk", "out.msk"))
-    listed = {}
-    for entry in changes:
-        key = (entry["mask"], entry["node"], entry["operation"])
-        problems += ["%s listed twice" % (key,)] if key in listed else []
-        listed[key] = entry
-    kept, doubtful = collections.Counter(), 0
-    for key in sorted(set(before) | set(after) | set(listed)):
-        problems += compare(key, before.get(key, set()), after.get(key, set()), listed.get(key))
-        doubtful += len(before.get(key, ())) > 1 or len(after.get(key, ())) > 1
-        if key in listed:
-            kept[key[0], listed[key]["change"]] += 1
-    listed_auth = {(e["mask"], e["node"]): e for e in auths}
-    problems += ["auth of %s listed %d times" % (k, n) for k, n in collections.Counter(
-        (e["mask"], e["node"]) for e in auths).items() if n > 1]
-    for key in sorted(set(auth_before) | set(auth_after) | set(listed_auth)):
-        problems += compare(key, auth_before.get(key, set()), auth_after.get(key, set()),
-                            listed_auth.get(key), with_kind=False)
-    expected = {mask: {k: kept[mask, k] for k in KINDS if kept[mask, k]}
-                for mask, _ in kept}
-    if {m: {k: n for k, n in c.items() if n} for m, c in counts.items()} != expected:
-        problems.append("merge's Access: lines %s, the changes count %s" % (counts, expected))
-    report(name, "changes", problems, "(%d access change(s), %d auth, %d in doubt)"
-           % (len(changes), len(auths), doubtful))
+    files = [read_mask(os.path.join(folder, n)) for n in ("custo.msk", "out.msk")]
+    counted, doubtful = collections.Counter(), 0
+    for what, fields, kind_of in (
+            (0, ("mask", "node", "operation"), change_of),
+            (1, ("mask", "node"), lambda before, after: before != after and "auth")):
+        before, after = files[0][what], files[1][what]
+        listed = keyed(document[("changes", "auth")[what]], *fields)
+        for key in sorted(set(before) | set(after) | set(listed)):
+            wrong, kinds = judge(key, before.get(key, set()), after.get(key, set()),
+                                 listed.get(key, []), kind_of)
+            problems += wrong
+            counted.update((key[0], kind) for kind in kinds if kind)
+            doubtful += len(before.get(key, ())) > 1 or len(after.get(key, ())) > 1
+    differing = sorted(set(counts) ^ set(+counted) | {k for k in counts if counts[k] != counted[k]})
+    if differing:
+        problems.append("merge's Access: lines count (mask, kind): number there / in the files: "
+                        + ", ".join("%s %s: %d / %d" % (*k, counts[k], counted[k]) for k in differing))
+    report(name, "changes", problems, "(%d access change(s), %d auth, %d key(s) in doubt)"
+           % (len(document["changes"]), len(document["auth"]), doubtful))
 
 
 def check_itself(name, folder):
-    self_folder = os.path.join(folder, "itself")
-    os.mkdir(self_folder)
-    shutil.copyfile(os.path.join(folder, "custo.msk"), os.path.join(self_folder, "c.msk"))
-    problems, changes, auths, counts = access_and_merge(self_folder, inputs(*["c.msk"] * 3))
-    if changes is not None:
-        problems += ["%d access change(s), first %s" % (len(changes), changes[0])] if changes else []
-        problems += ["%d auth change(s), first %s" % (len(auths), auths[0])] if auths else []
-        problems += ["merge's Access: lines count %s" % counts] if counts else []
+    """REF, NEW and CUSTO one file: nothing changes."""
+    own = os.path.join(folder, "itself")
+    os.mkdir(own)
+    shutil.copyfile(os.path.join(folder, "custo.msk"), os.path.join(own, "c.msk"))
+    problems, document, counts = access_and_merge(own, inputs("c.msk", "c.msk", "c.msk"))
+    if document is not None:
+        problems += ["%d %s change(s) listed, first %s" % (len(document[what]), what,
+                                                          document[what][0])
+                     for what in ("changes", "auth") if document[what]]
+        problems += ["merge's Access: lines count %s" % sorted(counts.items())] if counts else []
     report(name, "itself", problems)
 
 
-def check_swap(name, folder, rules):
+def check_swap(name, folder, rules, commands=("merge", "access")):
+    """REF and NEW the wrong way round: a warning on stderr naming the swap,
+    status 1 and nothing written; --allow-swap merges them as given."""
     problems, swapped = [], inputs("new.msk", "ref.msk", rules=rules)
-    for command, output in (("merge", ["-o", "swapped.msk"]), ("access", ["--json", "s.json"])):
-        status, out, err = run([command] + swapped + output, folder)
-        if status != 1 or "swap" not in err.lower() or os.path.exists(
-                os.path.join(folder, output[1])):
-            problems.append("%s swapped: status %d, written %s, stderr %r" % (
-                command, status, os.path.exists(os.path.join(folder, output[1])), err[-200:]))
+    for command in commands:
+        written = os.path.join(folder, "swapped." + command)
+        output = ["-o", written] if command == "merge" else ["--json", written]
+        status, _, err = run([command] + swapped + output, folder)
+        if status != 1 or "swap" not in err.lower() or os.path.exists(written):
+            problems.append("%s swapped: status %d, %s, stderr %r" % (
+                command, status, "written" if os.path.exists(written) else "nothing written",
+                err.strip()[-200:]))
     status, _, err = run(["merge"] + swapped + ["--allow-swap", "-o", "allowed.msk"], folder)
     if status != 0 or not os.path.exists(os.path.join(folder, "allowed.msk")):
         problems.append("merge --allow-swap: status %d, %s" % (status, err.strip()[-200:]))
@@ -239,6 +271,40 @@ def check_case(name, folder, rules):
 
 # ---------------------------------------------------------------- the cases
 
+# Hand-made triples, name: (REF, NEW, CUSTO): lines a customer's file can
+# hold twice. V_a is dropped by NEW.
+PART = """\
+*MASK DEFAULT
+*ENTITY PART,DEFAULT,Part
++ACI WRITE,N
+*ATTR V_a,PART.DEFAULT,N,A,,,$,N,
++ACI READ,Y
+*ATTR V_b,PART.DEFAULT,N,B,,,$,N,
++ACI READ,Y
+"""
+WITHOUT_A = PART.replace("*ATTR V_a,PART.DEFAULT,N,A,,,$,N,\n+ACI READ,Y\n", "")
+HAND = {
+    "an attribute written twice, dropped by NEW": (
+        PART, WITHOUT_A, PART + "*ATTR V_a,PART.DEFAULT,N,Again,,,$,N,\n"),
+    "an access line written twice, dropped by NEW": (
+        PART, WITHOUT_A, PART.replace("+ACI READ,Y", "+ACI READ,Y\n+aci read,y", 1)),
+    "an operation given two flags, dropped by NEW": (
+        PART, WITHOUT_A, PART.replace("+ACI READ,Y", "+ACI READ,N\n+aci read,y", 1)),
+    "an entity's operation given two flags, one changed by NEW": (
+        PART, PART.replace("WRITE,N", "WRITE,Y"), PART.replace("WRITE,N", "WRITE,N\n+ACI WRITE,$")),
+}
+
+
+def hand_made():
+    for name, texts in HAND.items():
+        with tempfile.TemporaryDirectory() as tmp:
+            for role, text in zip(("ref", "new", "custo"), texts):
+                with open(os.path.join(tmp, role + ".msk"), "w") as out:
+                    out.write(text)
+            check_changes(name, tmp, False)
+            check_itself(name, tmp)
+
+
 def examples():
     if not os.path.isdir(EXAMPLES):
         return print("note: no examples at %s" % EXAMPLES)
@@ -246,7 +312,10 @@ def examples():
         with tempfile.TemporaryDirectory() as tmp:
             for name in ("ref.msk", "new.msk", "custo.msk", "rules.txt"):
                 shutil.copyfile(os.path.join(EXAMPLES, name), os.path.join(tmp, name))
-            check_case("examples" + (" with rules" if rules else ""), tmp, rules)
+            name = "examples" + (" with rules" if rules else "")
+            check_changes(name, tmp, rules)
+            check_itself(name, tmp)
+            check_swap(name, tmp, rules, ("merge", "access", "report"))
 
 
 def generated():
@@ -268,6 +337,7 @@ def main():
     if not os.access(QELMASK, os.X_OK):
         print("note: no qelmask at %s: nothing to check" % QELMASK)
         sys.exit(77)
+    hand_made()
     examples()
     generated()
     print("%d passed, %d failed" % (passed, len(failed)))
