@@ -235,6 +235,31 @@ async function examplesPage(browser, qelmask, examples, work, screenshot) {
   equal((await rows(page)).length, secondKind.count, "and shows that many decisions");
   await page.click("#filter-reset");
 
+  // The access changes: every one listed, a right given marked, a cause
+  // that leads to its decision, and the decisions of one mask.
+  const changes = data.accessChanges.length + data.authChanges.length;
+  equal(
+    await page.$$eval("#access tbody tr", (trs) => trs.length),
+    Math.min(changes, 100),
+    "one row per access change",
+  );
+  equal(
+    await page.$$eval("#access tbody tr.change-granted", (trs) => trs.length),
+    data.accessChanges.filter((c) => c.change === "granted").length,
+    "the granted lines stand out",
+  );
+  const caused = data.accessChanges.find((c) => c.decision !== null);
+  await page.click(`#access button[data-decision="${caused.decision}"] >> nth=0`);
+  equal(await rows(page), [caused.decision - 1], "a cause shows its decision");
+  await page.click("#filter-reset");
+  await page.selectOption("#filter-mask", "DEFAULT");
+  equal(
+    await rows(page),
+    decisions.flatMap((d, i) => (d.mask === "DEFAULT" ? [i] : [])),
+    "the mask filter shows the mask's decisions",
+  );
+  await page.click("#filter-reset");
+
   await page.screenshot({ path: path.join(work, "report.png"), fullPage: true });
   if (screenshot) fs.copyFileSync(path.join(work, "report.png"), screenshot);
   equal(problems, [], "no script error");

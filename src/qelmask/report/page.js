@@ -56,6 +56,10 @@
     return decision.rule === null ? NONE : String(decision.rule);
   }
 
+  function maskKey(decision) {
+    return decision.mask === null ? NONE : decision.mask;
+  }
+
   function entityKey(decision) {
     return decision.entity === null ? NONE : decision.entity;
   }
@@ -242,6 +246,11 @@
       .slice(0, 20)
       .map(([key, value]) => [key === NONE ? "(no entity)" : key, value, key]);
     barChart(document.getElementById("chart-entity"), entities, (entity) => pickFilter({ entity }));
+
+    const masks = [...maskCounts.entries()]
+      .sort((a, b) => b[1] - a[1] || (a[0] < b[0] ? -1 : 1))
+      .map(([key, value]) => [key === NONE ? "(no mask)" : key, value, key]);
+    barChart(document.getElementById("chart-mask"), masks, (mask) => pickFilter({ mask }));
   }
 
   // --- The decisions table ----------------------------------------------
@@ -351,7 +360,19 @@
       sortKey: (d) => d.comments.join("\n"),
       cell: (d) => el("td", { class: "mono comments" }, d.comments.join("\n")),
     },
+    {
+      key: "mask",
+      title: "Mask",
+      sortKey: (d) => d.mask || "",
+      cell: (d) => el("td", { class: "mono" }, d.mask === null ? "" : d.mask),
+    },
   ];
+
+  const maskCounts = new Map();
+  for (const decision of decisions) {
+    const key = maskKey(decision);
+    maskCounts.set(key, (maskCounts.get(key) || 0) + 1);
+  }
 
   const entityCounts = new Map();
   for (const decision of decisions) {
@@ -360,7 +381,9 @@
   }
 
   const state = {
+    mask: "",
     entity: "",
+    decision: "",
     kind: "",
     decided: "",
     text: "",
@@ -393,6 +416,8 @@
 
   function passes(i, text) {
     const d = decisions[i];
+    if (state.decision !== "" && String(i + 1) !== state.decision) return false;
+    if (state.mask !== "" && maskKey(d) !== state.mask) return false;
     if (state.entity !== "" && entityKey(d) !== state.entity) return false;
     if (state.kind !== "" && d.kind !== state.kind) return false;
     if (state.decided !== "" && deciderKey(d) !== state.decided) return false;
@@ -402,7 +427,12 @@
   function applyFilters() {
     const text = state.text.trim().toLowerCase();
     const filtering =
-      state.entity !== "" || state.kind !== "" || state.decided !== "" || text !== "";
+      state.decision !== "" ||
+      state.mask !== "" ||
+      state.entity !== "" ||
+      state.kind !== "" ||
+      state.decided !== "" ||
+      text !== "";
     shown = filtering ? order.filter((i) => passes(i, text)) : order;
     state.page = 0;
     renderRows();
@@ -483,6 +513,14 @@
         (key === NONE ? "(no entity)" : key) + " (" + count(n) + ")",
       ]),
     );
+    const masks = [...maskCounts.entries()].sort((a, b) =>
+      a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0,
+    );
+    fillSelect(
+      document.getElementById("filter-mask"),
+      "all masks",
+      masks.map(([key, n]) => [key, (key === NONE ? "(no mask)" : key) + " (" + count(n) + ")"]),
+    );
     fillSelect(
       document.getElementById("filter-kind"),
       "all kinds",
@@ -496,7 +534,7 @@
       ]);
     fillSelect(document.getElementById("filter-decided"), "anyone", deciders);
 
-    for (const name of ["entity", "kind", "decided"]) {
+    for (const name of ["mask", "entity", "kind", "decided"]) {
       document.getElementById("filter-" + name).addEventListener("change", (event) => {
         state[name] = event.target.value;
         applyFilters();
@@ -515,10 +553,12 @@
 
   // Shows the decisions that `filter` selects (the other filters cleared).
   function pickFilter(filter) {
-    for (const name of ["entity", "kind", "decided"]) {
+    for (const name of ["mask", "entity", "kind", "decided"]) {
       state[name] = filter[name] || "";
       document.getElementById("filter-" + name).value = state[name];
     }
+    // One decision, from the cause of an access change.
+    state.decision = filter.decision ? String(filter.decision) : "";
     state.text = "";
     document.getElementById("filter-text").value = "";
     applyFilters();
@@ -567,11 +607,158 @@
     });
   }
 
+  // --- Access changes ---------------------------------------------------
+
+  const access = data.accessChanges
+    .map((change) => Object.assign({ auth: false }, change))
+    .concat(
+      data.authChanges.map((change) =>
+        Object.assign({ auth: true, change: "auth", operation: "auth" }, change),
+      ),
+    );
+  const accessState = { mask: "", change: "", entity: "", page: 0 };
+  const accessPageSize = 100;
+  let accessShown = access;
+
+  // The entity of an owner "E::PART" or "E::PART/A::V_name".
+  function ownerEntity(node) {
+    const top = node.split("/")[0];
+    return top.startsWith("E::") ? top.slice(3) : top;
+  }
+
+  function attributes(n) {
+    return count(n) + (n === 1 ? " attribute" : " attributes");
+  }
+
+  function renderAccessSummary() {
+    const box = document.getElementById("access-summary");
+    const masks = data.summary.access;
+    if (masks.length === 0) {
+      box.append(el("p", { class: "empty" }, "None: the merge changes no access line."));
+      return;
+    }
+    const list = el("ul", { class: "access-masks" });
+    for (const mask of masks) {
+      list.append(
+        el(
+          "li",
+          {},
+          el("span", { class: "mono" }, mask.mask),
+          ": ",
+          el(
+            "span",
+            { class: mask.granted > 0 ? "change-granted" : null },
+            count(mask.granted) + " granted",
+          ),
+          ", " + count(mask.revoked) + " revoked, " + count(mask.changed) + " changed",
+          mask.auth > 0 ? "; auth changed on " + attributes(mask.auth) : "",
+        ),
+      );
+    }
+    box.append(list);
+  }
+
+  function renderAccessRows() {
+    const pages = Math.max(1, Math.ceil(accessShown.length / accessPageSize));
+    accessState.page = Math.min(Math.max(accessState.page, 0), pages - 1);
+    const first = accessState.page * accessPageSize;
+    const last = Math.min(first + accessPageSize, accessShown.length);
+    const body = document.createElement("tbody");
+    for (let at = first; at < last; ++at) {
+      const change = accessShown[at];
+      const cause =
+        change.decision === null
+          ? change.cause
+          : el(
+              "button",
+              { type: "button", class: "link", "data-decision": change.decision },
+              change.cause,
+            );
+      body.append(
+        el(
+          "tr",
+          { class: "change-" + change.change },
+          el("td", { class: "mono" }, change.mask),
+          el("td", { class: "mono node" }, ...breakable(change.node)),
+          el("td", { class: "mono" }, change.operation),
+          valueCell(change.before),
+          valueCell(change.after),
+          el("td", { class: "change" }, change.change),
+          el("td", {}, cause),
+        ),
+      );
+    }
+    const table = document.getElementById("access");
+    table.replaceChild(body, table.tBodies[0]);
+    document.getElementById("access-count").textContent =
+      accessShown.length === 0
+        ? "No access change matches the filters (" + count(access.length) + " in all)."
+        : "Access changes " +
+          count(first + 1) +
+          "–" +
+          count(last) +
+          " of " +
+          count(accessShown.length);
+    document.getElementById("access-page").textContent =
+      "page " + count(accessState.page + 1) + " of " + count(pages);
+    for (const button of document.querySelectorAll("#access-pager button")) {
+      button.disabled =
+        button.dataset.go === "previous" ? accessState.page === 0 : accessState.page >= pages - 1;
+    }
+  }
+
+  function applyAccessFilters() {
+    accessShown = access.filter(
+      (change) =>
+        (accessState.mask === "" || change.mask === accessState.mask) &&
+        (accessState.change === "" || change.change === accessState.change) &&
+        (accessState.entity === "" || ownerEntity(change.node) === accessState.entity),
+    );
+    accessState.page = 0;
+    renderAccessRows();
+  }
+
+  function setupAccess() {
+    renderAccessSummary();
+    const tally = (key) => {
+      const counts = new Map();
+      for (const change of access) counts.set(key(change), (counts.get(key(change)) || 0) + 1);
+      return [...counts.entries()]
+        .sort((a, b) => (a[0] < b[0] ? -1 : a[0] > b[0] ? 1 : 0))
+        .map(([value, n]) => [value, value + " (" + count(n) + ")"]);
+    };
+    fillSelect(document.getElementById("access-mask"), "all masks", tally((c) => c.mask));
+    fillSelect(document.getElementById("access-change"), "all changes", tally((c) => c.change));
+    fillSelect(
+      document.getElementById("access-entity"),
+      "all entities",
+      tally((c) => ownerEntity(c.node)),
+    );
+    for (const name of ["mask", "change", "entity"]) {
+      document.getElementById("access-" + name).addEventListener("change", (event) => {
+        accessState[name] = event.target.value;
+        applyAccessFilters();
+      });
+    }
+    document.getElementById("access-pager").addEventListener("click", (event) => {
+      const go = event.target.dataset && event.target.dataset.go;
+      if (!go) return;
+      accessState.page += go === "next" ? 1 : -1;
+      renderAccessRows();
+    });
+    document.getElementById("access").addEventListener("click", (event) => {
+      const decision = event.target.dataset && event.target.dataset.decision;
+      if (decision) pickFilter({ decision });
+    });
+    renderAccessRows();
+  }
+
   renderInputs();
   renderFigures();
   renderCharts();
   renderRules();
   renderLostComments();
+  setupAccess();
   setupFilters();
   setupTable();
   renderRows();
