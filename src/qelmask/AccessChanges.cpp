@@ -1,6 +1,7 @@
 #include "qelmask/AccessChanges.h"
 
 #include <algorithm>
+#include <map>
 
 #include "maskfile/MergerFile.h"
 #include "tree/MergerObj.h"
@@ -31,25 +32,64 @@ std::pair<size_t, size_t> typeRange(const MergerObj* parent, std::string_view ty
   return {first, search(first, true)};
 }
 
-// Calls `visit(a, b)` for the children of `type` of `before` and `after`
-// (either may be null), paired by name: both lists are sorted by type,
-// then name, and children of the same name pair in order, as the merge
-// made them. A child alone on its side comes with null; so does a child of
-// `after` left out of the output (inactive), after taking its partner.
+// The children of one name under one node, next to each other since
+// children sort by type, then name. On the merged side a child left out of
+// the output (inactive) is no part of it.
+struct Run {
+  const MergerObj* parent = nullptr;
+  size_t begin = 0, end = 0;
+
+  size_t size() const { return end - begin; }
+  const MergerObj* at(size_t k) const { return parent->childAt(begin + k); }
+  size_t written() const {
+    size_t count = 0;
+    for (size_t k = 0; k < size(); ++k) count += at(k)->isActive() ? 1 : 0;
+    return count;
+  }
+  const MergerObj* firstWritten() const {
+    for (size_t k = 0; k < size(); ++k) {
+      if (at(k)->isActive()) return at(k);
+    }
+    return nullptr;
+  }
+};
+
+// Calls `visit(b, a)` for the runs of children of `type` of `before` and
+// `after` (either may be null), paired by name: a run alone on its side
+// comes with an empty one.
 template <class Visit>
-void pairChildren(const MergerObj* before, const MergerObj* after, std::string_view type,
-                  Visit visit) {
+void pairRuns(const MergerObj* before, const MergerObj* after, std::string_view type, Visit visit) {
   auto [i, ni] = typeRange(before, type);
   auto [j, nj] = typeRange(after, type);
+  auto runEnd = [](const MergerObj* parent, size_t k, size_t n) {
+    std::string_view name = parent->childAt(k)->name();
+    for (++k; k < n && parent->childAt(k)->name() == name;) ++k;
+    return k;
+  };
   while (i < ni || j < nj) {
-    const MergerObj* a = i < ni ? before->childAt(i) : nullptr;
-    const MergerObj* b = j < nj ? after->childAt(j) : nullptr;
-    int order = !a ? 1 : !b ? -1 : a->name().compare(b->name());
-    const MergerObj* written = order >= 0 && b->isActive() ? b : nullptr;
-    if (order <= 0 || written) visit(order <= 0 ? a : nullptr, written);
-    if (order <= 0) ++i;
-    if (order >= 0) ++j;
+    const MergerObj* b = i < ni ? before->childAt(i) : nullptr;
+    const MergerObj* a = j < nj ? after->childAt(j) : nullptr;
+    int order = !b ? 1 : !a ? -1 : b->name().compare(a->name());
+    Run runBefore, runAfter;
+    if (order <= 0) {
+      runBefore = {before, i, runEnd(before, i, ni)};
+      i = runBefore.end;
+    }
+    if (order >= 0) {
+      runAfter = {after, j, runEnd(after, j, nj)};
+      j = runAfter.end;
+    }
+    visit(runBefore, runAfter);
   }
+}
+
+// The lines of a run, or on the merged side those written.
+std::vector<const MergerObj*> collect(const Run& run, bool writtenOnly) {
+  std::vector<const MergerObj*> lines;
+  for (size_t k = 0; k < run.size(); ++k) {
+    if (!writtenOnly || run.at(k)->isActive()) lines.push_back(run.at(k));
+  }
+  return lines;
 }
 
 // The first child of that type and name, active or not: the writer writes
@@ -80,35 +120,116 @@ void AccessChanges::compute(const MergerFile& custo, const MergerFile& result,
 void AccessChanges::compareMasks(const MergerObj* before, const MergerObj* after) {
   if (!before && !after) return;
   _mask = after ? after : before;
-  pairChildren(before, after, gsTYPE_ENTITY.str(),
-               [&](const MergerObj* b, const MergerObj* a) { compareOwners(b, a); });
+  pairRuns(before, after, gsTYPE_ENTITY.str(), [&](const Run& b, const Run& a) {
+    // An entity declared twice is rare: its runs pair in order.
+    for (size_t k = 0; k < std::max(b.size(), a.size()); ++k) {
+      const MergerObj* written = k < a.size() && a.at(k)->isActive() ? a.at(k) : nullptr;
+      compareEntities(k < b.size() ? b.at(k) : nullptr, written);
+    }
+  });
 }
 
-void AccessChanges::compareOwners(const MergerObj* before, const MergerObj* after) {
+void AccessChanges::compareEntities(const MergerObj* before, const MergerObj* after) {
   compareLines(before, after);
-  pairChildren(before, after, gsTYPE_ATTR.str(), [&](const MergerObj* b, const MergerObj* a) {
-    compareLines(b, a);
-    compareAuth(b, a);
+  pairRuns(before, after, gsTYPE_ATTR.str(), [&](const Run& b, const Run& a) {
+    if (b.size() <= 1 && a.size() <= 1) {
+      const MergerObj* written = a.size() ? a.firstWritten() : nullptr;
+      const MergerObj* read = b.size() ? b.at(0) : nullptr;
+      compareLines(read, written);
+      compareOne(property(read, gsPROP_AUTH.str()), property(written, gsPROP_AUTH.str()), _auth);
+      return;
+    }
+    // An attribute written twice is one owner to a reader of rights.
+    Owners owners[2] = {collect(b, false), collect(a, true)};
+    compareGroup(owners[0], owners[1]);
+    compareAuth(owners[0], owners[1]);
   });
 }
 
+// The access lines of one owner on each side (either may be null).
 void AccessChanges::compareLines(const MergerObj* before, const MergerObj* after) {
-  pairChildren(before, after, gsTYPE_ACI.str(), [&](const MergerObj* b, const MergerObj* a) {
-    if (a && b && a->value() == b->value()) return;
-    bool wasYes = b && b->value() == "Y";
-    bool isYes = a && a->value() == "Y";
-    Change change = isYes && !wasYes   ? Change::kGranted
-                    : wasYes && !isYes ? Change::kRevoked
-                                       : Change::kChanged;
-    _access.push_back({_mask, b, a, change});
+  pairRuns(before, after, gsTYPE_ACI.str(), [&](const Run& b, const Run& a) {
+    if (b.size() <= 1 && a.size() <= 1) {
+      compareOne(b.size() ? b.at(0) : nullptr, a.size() ? a.firstWritten() : nullptr, _access);
+    } else {
+      compareValues(collect(b, false), collect(a, true), _access);
+    }
   });
 }
 
-void AccessChanges::compareAuth(const MergerObj* before, const MergerObj* after) {
-  const MergerObj* b = property(before, gsPROP_AUTH.str());
-  const MergerObj* a = property(after, gsPROP_AUTH.str());
-  if ((a != nullptr) == (b != nullptr) && (!a || a->value() == b->value())) return;
-  _auth.push_back({_mask, b, a, Change::kChanged});
+// The access lines of the owners of one name on each side, per operation.
+void AccessChanges::compareGroup(const Owners& before, const Owners& after) {
+  std::map<std::string_view, std::pair<Lines, Lines>> byOperation;
+  for (int side = 0; side < 2; ++side) {
+    for (const MergerObj* owner : side == 0 ? before : after) {
+      pairRuns(owner, nullptr, gsTYPE_ACI.str(), [&](const Run& run, const Run&) {
+        auto& [read, written] = byOperation[run.at(0)->name()];
+        for (const MergerObj* line : collect(run, side == 1)) {
+          (side == 0 ? read : written).push_back(line);
+        }
+      });
+    }
+  }
+  for (auto& [operation, lines] : byOperation) compareValues(lines.first, lines.second, _access);
+}
+
+void AccessChanges::compareAuth(const Owners& before, const Owners& after) {
+  Lines fields[2];
+  for (int side = 0; side < 2; ++side) {
+    for (const MergerObj* owner : side == 0 ? before : after) {
+      if (const MergerObj* field = property(owner, gsPROP_AUTH.str()))
+        fields[side].push_back(field);
+    }
+  }
+  compareValues(fields[0], fields[1], _auth);
+}
+
+// One line (or field) on each side, either missing.
+void AccessChanges::compareOne(const MergerObj* before, const MergerObj* after,
+                               std::vector<Entry>& into) {
+  if (!before && !after) return;
+  if (before && after && before->value() == after->value()) return;
+  bool wasYes = before && before->value() == "Y";
+  bool isYes = after && after->value() == "Y";
+  Change change = isYes && !wasYes   ? Change::kGranted
+                  : wasYes && !isYes ? Change::kRevoked
+                                     : Change::kChanged;
+  into.push_back({_mask, before, after, change});
+}
+
+// Lines of one key held more than once: what counts is which values each
+// side holds. One value each: one change at most; otherwise each value
+// held on one side only, against a value of the other side (none when it
+// holds none).
+void AccessChanges::compareValues(const Lines& before, const Lines& after,
+                                  std::vector<Entry>& into) {
+  auto holding = [](const Lines& lines, std::string_view value) -> const MergerObj* {
+    for (const MergerObj* line : lines) {
+      if (line->value() == value) return line;
+    }
+    return nullptr;
+  };
+  auto single = [&](const Lines& lines) {
+    for (const MergerObj* line : lines) {
+      if (line->value() != lines[0]->value()) return false;
+    }
+    return true;
+  };
+  const MergerObj* firstBefore = before.empty() ? nullptr : before[0];
+  const MergerObj* firstAfter = after.empty() ? nullptr : after[0];
+  if (single(before) && single(after)) {
+    compareOne(firstBefore, firstAfter, into);
+    return;
+  }
+  for (const MergerObj* line : before) {
+    // Each value once, where it is first met.
+    if (holding(before, line->value()) == line && !holding(after, line->value()))
+      compareOne(line, firstAfter, into);
+  }
+  for (const MergerObj* line : after) {
+    if (holding(after, line->value()) == line && !holding(before, line->value()))
+      compareOne(firstBefore, line, into);
+  }
 }
 
 std::string AccessChanges::owner(const Entry& entry) {

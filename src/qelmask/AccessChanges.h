@@ -57,10 +57,15 @@ class AccessChanges {
   static const char* changeName(Change change);
 
  private:
+  using Owners = std::vector<const MergerObj*>;
+  using Lines = std::vector<const MergerObj*>;
   void compareMasks(const MergerObj* before, const MergerObj* after);
-  void compareOwners(const MergerObj* before, const MergerObj* after);
+  void compareEntities(const MergerObj* before, const MergerObj* after);
   void compareLines(const MergerObj* before, const MergerObj* after);
-  void compareAuth(const MergerObj* before, const MergerObj* after);
+  void compareGroup(const Owners& before, const Owners& after);
+  void compareAuth(const Owners& before, const Owners& after);
+  void compareOne(const MergerObj* before, const MergerObj* after, std::vector<Entry>& into);
+  void compareValues(const Lines& before, const Lines& after, std::vector<Entry>& into);
 
   std::unique_ptr<DecisionCause> _causes;
   const MergerObj* _mask = nullptr;

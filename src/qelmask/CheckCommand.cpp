@@ -59,8 +59,17 @@ int checkMasks(const CommandOptions& options, Diagnostics& diagnostics) {
     out << "To look at: " << findings << (findings == 1 ? " line" : " lines")
         << " whose owner is in doubt\n";
   }
+  // Of the kinds --fail-on names, masks alone can only show moved lines.
+  Findings::Selection failOn{};
+  std::string ignored;
+  Findings::parse(options.failOn.empty() ? Findings::kDefaultFailOn : options.failOn, failOn,
+                  ignored);
+  bool failing = findings > 0 && failOn[Findings::kMovedLine];
+  out << "Status " << (failing ? "1 for moved-line " + std::to_string(findings) : "0")
+      << " (--fail-on " << (options.failOn.empty() ? Findings::kDefaultFailOn : options.failOn)
+      << ")\n";
   out.flush();
-  return findings == 0 ? kDone : kInputProblem;
+  return failing ? kInputProblem : kDone;
 }
 
 }  // namespace
@@ -89,17 +98,12 @@ int CheckCommand::run(const CommandOptions& options, Diagnostics& diagnostics) {
   std::string ignored;
   Findings::parse(options.failOn.empty() ? Findings::kDefaultFailOn : options.failOn, failOn,
                   ignored);
+  Findings::Selection every;
+  every.fill(true);
   if (findings.total() == 0) {
     out << "Nothing to report.\n";
   } else {
-    out << "To look at: " << findings.count(Findings::kStaleRule) << " stale rules, "
-        << findings.count(Findings::kLostComment) << " lost comments, "
-        << findings.count(Findings::kIgnoredLine) << " ignored lines";
-    size_t moved = findings.count(Findings::kMovedLine);
-    if (moved > 0)
-      out << ", " << moved << (moved == 1 ? " line" : " lines") << " whose owner is in doubt";
-    if (swapped) out << ", --ref and --new swapped";
-    out << "\n";
+    out << "To look at: " << findings.failing(every) << "\n";
   }
   std::string failing = findings.failing(failOn);
   out << "Status " << (failing.empty() ? "0" : "1 for " + failing) << " (--fail-on "

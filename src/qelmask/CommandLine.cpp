@@ -22,9 +22,10 @@ namespace {
 
 const char* const kExitStatuses =
     "Exit status:\n"
-    "  0  done (check: nothing to report)\n"
-    "  1  an input or the rule file is missing, unreadable or has errors\n"
-    "     (check: something reported); nothing written\n"
+    "  0  done (check: nothing of the --fail-on kinds found)\n"
+    "  1  an input or the rule file is missing, unreadable or has errors, or --ref\n"
+    "     and --new look swapped, or merge --fail-on found what it names (check:\n"
+    "     something of the --fail-on kinds found); nothing written\n"
     "  2  wrong usage\n"
     "  3  the output was refused or could not be written; nothing written";
 

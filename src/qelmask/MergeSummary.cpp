@@ -52,6 +52,16 @@ void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUs
   }
 }
 
+// Past `kListed` lines, a list ends with how many more there are and where
+// to see them; `all` lists everything.
+template <class Entries, class Line>
+void writeCapped(std::ostream& out, const Entries& entries, bool all, Line line) {
+  size_t shown = all ? entries.size() : std::min(entries.size(), kListed);
+  for (size_t i = 0; i < shown; ++i) line(entries[i]);
+  if (shown < entries.size())
+    out << "  ... " << entries.size() - shown << " more (qelmask check --all lists them all)\n";
+}
+
 // One line per mask whose rights change: what an administrator signs off.
 void writeAccess(std::ostream& out, const AccessChanges& access) {
   std::vector<AccessChanges::MaskCount> counts = access.perMask();
@@ -67,7 +77,7 @@ void writeAccess(std::ostream& out, const AccessChanges& access) {
 
 // Questions whose answer the file cannot show: a property left out is still
 // a field of its line.
-void writeNoEffect(std::ostream& out, const QuestionLog& questions) {
+void writeNoEffect(std::ostream& out, const QuestionLog& questions, bool all) {
   std::vector<const QuestionLog::Entry*> entries;
   for (const QuestionLog::Entry& entry : questions.entries()) {
     if (QuestionLog::noEffectOnFile(entry)) entries.push_back(&entry);
@@ -76,14 +86,13 @@ void writeNoEffect(std::ostream& out, const QuestionLog& questions) {
   out << "Decisions with no effect on the file: " << entries.size()
       << " (a property left out is still written: it is a field of its entity or attribute "
          "line)\n";
-  size_t shown = std::min(entries.size(), kListed);
-  for (size_t i = 0; i < shown; ++i) {
+  writeCapped(out, entries, all, [&](const QuestionLog::Entry* entry) {
+    const MergerObj* mask = entry->created;
+    while (mask->getParentObj()) mask = mask->getParentObj();
     std::string id;
-    entries[i]->created->appendId(id);
-    out << "  " << id << "\n";
-  }
-  if (shown < entries.size())
-    out << "  ... " << entries.size() - shown << " more (qelmask report lists them all)\n";
+    entry->created->appendId(id);
+    out << "  " << id << " (in " << mask->name() << ")\n";
+  });
 }
 
 void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& rulesName) {
@@ -98,16 +107,6 @@ void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& ru
       out << "no question on its nodes, or an earlier rule decided first\n";
     }
   }
-}
-
-// Past `kListed` lines, a list ends with how many more there are and where
-// to see them; `all` lists everything.
-template <class Entries, class Line>
-void writeCapped(std::ostream& out, const Entries& entries, bool all, Line line) {
-  size_t shown = all ? entries.size() : std::min(entries.size(), kListed);
-  for (size_t i = 0; i < shown; ++i) line(entries[i]);
-  if (shown < entries.size())
-    out << "  ... " << entries.size() - shown << " more (qelmask check --all lists them all)\n";
 }
 
 void writeLostCustomisations(std::ostream& out, const LostCustomisations& lost,
@@ -138,7 +137,7 @@ void MergeSummary::write(std::ostream& out, const Facts& facts) {
   writeQuestions(out, facts.questions);
   writeDeciders(out, facts.questions, facts.rules);
   writeAccess(out, facts.access);
-  writeNoEffect(out, facts.questions);
+  writeNoEffect(out, facts.questions, facts.listAll);
   if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
   writeLostCustomisations(out, facts.lostCustomisations, facts.custoName, facts.listAll);
   writeLostComments(out, facts.lostComments, facts.custoName, facts.listAll);

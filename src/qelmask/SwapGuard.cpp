@@ -43,5 +43,6 @@ std::string SwapGuard::describe(const Verdict& verdict, const std::string& ref,
   return "--ref and --new look swapped: where " + ref + " and " + neu + " differ, " + custo +
          " holds " + std::to_string(verdict.fromRef) + " nodes as --new (" + neu +
          ") has them and " + std::to_string(verdict.fromNew) + " as --ref (" + ref +
-         ") has them, while a mask built on version N holds them as version N does";
+         ") has them, while a mask built on version N holds them as version N does (or is "
+         "--custo an earlier merge's output, already on version N+1?)";
 }
