@@ -136,7 +136,7 @@ void AccessChanges::compareEntities(const MergerObj* before, const MergerObj* af
       const MergerObj* written = a.size() ? a.firstWritten() : nullptr;
       const MergerObj* read = b.size() ? b.at(0) : nullptr;
       compareLines(read, written);
-      compareOne(property(read, gsPROP_AUTH.str()), property(written, gsPROP_AUTH.str()), _auth);
+      compareAuthFields(property(read, gsPROP_AUTH.str()), property(written, gsPROP_AUTH.str()));
       return;
     }
     // An attribute written twice is one owner to a reader of rights.
@@ -181,7 +181,20 @@ void AccessChanges::compareAuth(const Owners& before, const Owners& after) {
         fields[side].push_back(field);
     }
   }
-  compareValues(fields[0], fields[1], _auth);
+  if (fields[0].size() <= 1 && fields[1].size() <= 1) {
+    compareAuthFields(fields[0].empty() ? nullptr : fields[0][0],
+                      fields[1].empty() ? nullptr : fields[1][0]);
+  } else {
+    compareValues(fields[0], fields[1], _auth);
+  }
+}
+
+// A missing auth field reads as "N": an attribute that comes or goes
+// without auth changes none (its access lines say what it gives).
+void AccessChanges::compareAuthFields(const MergerObj* before, const MergerObj* after) {
+  std::string_view was = before ? before->value() : "N";
+  std::string_view is = after ? after->value() : "N";
+  if (was != is) compareOne(before, after, _auth);
 }
 
 // One line (or field) on each side, either missing.

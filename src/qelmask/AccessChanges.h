@@ -14,7 +14,8 @@ class QuestionLog;
 // The rights a merge gives and takes: every access line whose flag differs
 // between the customer's mask as read and the merged mask as written, per
 // mask, owner (an entity or an attribute) and operation, with the decision
-// that caused it; beside them the attributes whose "auth" field differs.
+// that caused it; beside them the attributes whose "auth" field differs (a
+// missing field reads as "N").
 // Lines inside an entity or attribute that appears or goes count one by one.
 // An entry holds the nodes; its words are made when asked for, since a
 // large upgrade changes a hundred thousand lines and the summary only
@@ -64,6 +65,7 @@ class AccessChanges {
   void compareLines(const MergerObj* before, const MergerObj* after);
   void compareGroup(const Owners& before, const Owners& after);
   void compareAuth(const Owners& before, const Owners& after);
+  void compareAuthFields(const MergerObj* before, const MergerObj* after);
   void compareOne(const MergerObj* before, const MergerObj* after, std::vector<Entry>& into);
   void compareValues(const Lines& before, const Lines& after, std::vector<Entry>& into);
 

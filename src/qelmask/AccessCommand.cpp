@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <nlohmann/json.hpp>
 #include <ostream>
 
 #include "qelmask/AccessChanges.h"
@@ -61,7 +60,7 @@ int AccessCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
   }
   const AccessChanges& access = session.accessChanges();
   if (!options.json.empty()) {
-    std::string data = AccessRows::document(access).dump();
+    std::string data = AccessRows::document(access);
     OutputWriter writer(diagnostics);
     writer.add(options.json, [&](std::ostream& out) {
       out.write(data.data(), static_cast<std::streamsize>(data.size()));

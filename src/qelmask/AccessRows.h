@@ -1,20 +1,23 @@
 #pragma once
 
-#include <nlohmann/json_fwd.hpp>
+#include <string>
 
 class AccessChanges;
 
-// The access changes of a merge as JSON, for `qelmask access --json` and
-// the report: one object per changed access line (mask, node, operation,
-// before, after, change, cause, decision) and one per changed auth field
-// (the same without the change).
+// The access changes of a merge as JSON text, for `qelmask access --json`
+// and the report: one object per changed access line (mask, node,
+// operation, before, after, change, cause, decision) and one per changed
+// auth field (the same without operation and change). A large upgrade
+// changes a hundred thousand lines: the text is written directly, without
+// a document tree in between.
 class AccessRows {
  public:
   static constexpr const char* kFormat = "qelmask-access";
   static constexpr int kVersion = 1;
 
-  static nlohmann::ordered_json changes(const AccessChanges& access);
-  static nlohmann::ordered_json auth(const AccessChanges& access);
+  // Appends the JSON arrays of the changed lines and of the changed fields.
+  static void appendChanges(std::string& out, const AccessChanges& access);
+  static void appendAuth(std::string& out, const AccessChanges& access);
   // The whole document of `qelmask access --json`.
-  static nlohmann::ordered_json document(const AccessChanges& access);
+  static std::string document(const AccessChanges& access);
 };

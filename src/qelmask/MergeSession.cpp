@@ -176,6 +176,22 @@ int MergeSession::merge() {
 
 void MergeSession::collect() {
   _recorder.seal();
+  // The rights are compared in the order the file is written in. They only
+  // read the trees, as the rest does: beside it, on another core, unless
+  // trace lines would then be mixed.
+  auto rights = [this] {
+    for (int i = 1; i <= _result.getMaskCount(); ++i) {
+      if (MergerObj* mask = _result.getMaskAt(i)) mask->sort(1);
+    }
+    _accessChanges.compute(_custo, _result, _questions);
+    _lostCustomisations.compute(_questions, _accessChanges.causes());
+  };
+  std::thread helper;
+  if (VexQelTrace::AnyActive()) {
+    rights();
+  } else {
+    helper = std::thread(rights);
+  }
   _rules.count(_questions);
   _rules.suggest(_neu, _custo);
   // The review records of an earlier merge are no comments of the
@@ -183,10 +199,7 @@ void MergeSession::collect() {
   bool records = _layout == MaskLayout::kLegacy;
   _lost.addDropped(_logs[2], records);
   _lost.addLeftOut(_custo, _recorder, _questions, _names.custo, records);
-  // The rights are compared in the order the file is written in.
-  _result.sort(1);
-  _accessChanges.compute(_custo, _result, _questions);
-  _lostCustomisations.compute(_questions, _accessChanges.causes());
+  if (helper.joinable()) helper.join();
 }
 
 void MergeSession::writeSummary(std::ostream& out, bool listIgnored, bool listAll) const {

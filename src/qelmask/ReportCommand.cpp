@@ -26,7 +26,7 @@ int ReportCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
 
   // One text for both outputs: the page embeds the very data of --json.
   std::string data;
-  if (!outputs.empty()) data = ReportDocument::build(session).dump();
+  if (!outputs.empty()) data = ReportDocument::text(session);
   OutputWriter writer(diagnostics);
   if (!options.html.empty()) {
     writer.add(options.html, [&](std::ostream& out) { return ReportPage::write(out, data); });

@@ -122,7 +122,18 @@ Json ReportDocument::build(const MergeSession& session) {
   Json decisions = Json::array();
   DecisionRows::append(session.questions(), decisions);
   document["decisions"] = std::move(decisions);
-  document["accessChanges"] = AccessRows::changes(session.accessChanges());
-  document["authChanges"] = AccessRows::auth(session.accessChanges());
   return document;
+}
+
+std::string ReportDocument::text(const MergeSession& session) {
+  std::string text = build(session).dump();
+  // The access changes come last, written as text: a tree of a hundred
+  // thousand small objects would cost more than the merge.
+  text.pop_back();
+  text += ",\"accessChanges\":";
+  AccessRows::appendChanges(text, session.accessChanges());
+  text += ",\"authChanges\":";
+  AccessRows::appendAuth(text, session.accessChanges());
+  text += '}';
+  return text;
 }

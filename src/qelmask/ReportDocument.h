@@ -1,6 +1,7 @@
 #pragma once
 
 #include <nlohmann/json_fwd.hpp>
+#include <string>
 
 class MergeSession;
 
@@ -16,5 +17,8 @@ class ReportDocument {
 
   // The document of a session whose merge is over; its rule list must still
   // be loaded and its trees alive.
+  // Without the access changes, which `text` adds.
   static nlohmann::ordered_json build(const MergeSession& session);
+  // The whole document, as JSON text.
+  static std::string text(const MergeSession& session);
 };

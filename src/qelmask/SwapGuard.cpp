@@ -20,7 +20,8 @@ void walk(const MergerObj* custo, const MergerObj* ref, const MergerObj* neu,
     if (asNew && !asRef) ++verdict.fromRef;
     // A branch one version lacks counts once: its size says nothing of
     // which version the customer started from.
-    if (inRef && inNew) walk(child, inRef, inNew, verdict);
+    // A value list's values say little of the version, and cost a sort.
+    if (inRef && inNew && !child->isOrdered()) walk(child, inRef, inNew, verdict);
   });
 }
 

@@ -209,8 +209,14 @@ def check_changes(name, folder, rules):
             (1, ("mask", "node"), lambda before, after: before != after and "auth")):
         before, after = files[0][what], files[1][what]
         listed = keyed(document[("changes", "auth")[what]], *fields)
+        # A missing auth field reads as N: an attribute that comes or goes
+        # with auth N changes no auth.
+        missing = set() if what == 0 else {"N"}
+        if what == 1:
+            listed = {key: [dict(entry, before=entry["before"] or "N", after=entry["after"] or "N")
+                            for entry in entries] for key, entries in listed.items()}
         for key in sorted(set(before) | set(after) | set(listed)):
-            wrong, kinds = judge(key, before.get(key, set()), after.get(key, set()),
+            wrong, kinds = judge(key, before.get(key, missing), after.get(key, missing),
                                  listed.get(key, []), kind_of)
             problems += wrong
             counted.update((key[0], kind) for kind in kinds if kind)
