@@ -57,6 +57,20 @@ Json lostCommentsOf(const LostComments& lost) {
   return entries;
 }
 
+Json lostCustomisationsOf(const LostCustomisations& lost) {
+  Json entries = Json::array();
+  for (const LostCustomisations::Entry& customisation : lost.entries()) {
+    Json entry = Json::object();
+    entry["mask"] = text(customisation.mask);
+    entry["node"] = text(customisation.node);
+    entry["own"] = customisation.own;
+    entry["cause"] = text(customisation.cause);
+    entry["decision"] = customisation.decision > 0 ? Json(customisation.decision) : Json(nullptr);
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}
+
 Json accessCountsOf(const AccessChanges& access) {
   Json counts = Json::array();
   for (const AccessChanges::MaskCount& count : access.perMask()) {
@@ -84,6 +98,7 @@ Json summaryOf(const MergeSession& session) {
   summary["kinds"] = kindsOf(questions);
   summary["staleRules"] = session.rules().stale().size();
   summary["lostComments"] = lostCommentsOf(session.lostComments());
+  summary["lostCustomisations"] = lostCustomisationsOf(session.lostCustomisations());
   summary["ignoredLines"] = MergeSummary::ignoredCount(session.readLogs());
   int noEffect = 0;
   for (const QuestionLog::Entry& entry : questions.entries()) {

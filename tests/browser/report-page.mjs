@@ -252,6 +252,11 @@ async function examplesPage(browser, qelmask, examples, work, screenshot) {
   await page.click(`#access button[data-decision="${caused.decision}"] >> nth=0`);
   equal(await rows(page), [caused.decision - 1], "a cause shows its decision");
   await page.click("#filter-reset");
+  equal(
+    await page.$$eval("#customisations-table tbody tr", (trs) => trs.length),
+    data.summary.lostCustomisations.length,
+    "one row per customisation not carried over",
+  );
   await page.selectOption("#filter-mask", "DEFAULT");
   equal(
     await rows(page),

@@ -84,6 +84,11 @@
       ["alternative", summary.alternative, "settled on the alternative"],
       ["by-rule", summary.byRule, "decided by a rule"],
       ["stale-rules", summary.staleRules, "rules that decided nothing"],
+      [
+        "lost-customisations",
+        summary.lostCustomisations.length,
+        "customisations not carried over",
+      ],
       ["lost-comments", summary.lostComments.length, "comments not carried over"],
       ["ignored-lines", summary.ignoredLines, "lines the reader ignored"],
       ["no-effect", summary.noEffect, "decisions with no effect on the file"],
@@ -141,6 +146,52 @@
       );
     }
     box.append(el("table", { id: "rules-table" }, el("thead", {}, head), body));
+  }
+
+  function renderLostCustomisations() {
+    const box = document.getElementById("customisations");
+    const lost = data.summary.lostCustomisations;
+    if (lost.length === 0) {
+      box.append(
+        el("p", { class: "empty" }, "None: the output carries your own nodes and your values."),
+      );
+      return;
+    }
+    const body = el("tbody");
+    for (const customisation of lost) {
+      const cause =
+        customisation.decision === null
+          ? customisation.cause
+          : el(
+              "button",
+              { type: "button", class: "link", "data-decision": customisation.decision },
+              customisation.cause,
+            );
+      body.append(
+        el(
+          "tr",
+          {},
+          el("td", { class: "mono" }, customisation.mask),
+          el("td", { class: "mono node" }, ...breakable(customisation.node)),
+          el("td", {}, customisation.own ? "your own node" : "your value"),
+          el("td", {}, cause),
+        ),
+      );
+    }
+    const head = el(
+      "tr",
+      {},
+      el("th", {}, "Mask"),
+      el("th", {}, "Node"),
+      el("th", {}, "What"),
+      el("th", {}, "Left out by"),
+    );
+    const table = el("table", { id: "customisations-table" }, el("thead", {}, head), body);
+    table.addEventListener("click", (event) => {
+      const decision = event.target.dataset && event.target.dataset.decision;
+      if (decision) pickFilter({ decision });
+    });
+    box.append(table);
   }
 
   function renderLostComments() {
@@ -757,6 +808,7 @@
   renderFigures();
   renderCharts();
   renderRules();
+  renderLostCustomisations();
   renderLostComments();
   setupAccess();
   setupFilters();
