@@ -59,7 +59,7 @@ void appendMember(std::string& out, const char* name, std::string_view value, bo
 }
 
 void appendRow(std::string& out, const AccessChanges& access, const AccessChanges::Entry& entry,
-               bool withChange) {
+               bool withChange, bool withCause) {
   out += '{';
   appendMember(out, "mask", entry.mask->name(), true);
   out += ',';
@@ -78,8 +78,10 @@ void appendRow(std::string& out, const AccessChanges& access, const AccessChange
     out += '"';
   }
   DecisionCause::Cause cause = access.cause(entry);
-  out += ',';
-  appendMember(out, "cause", cause.text, true);
+  if (withCause) {
+    out += ',';
+    appendMember(out, "cause", cause.text, true);
+  }
   out += ",\"decision\":";
   out += cause.decision > 0 ? std::to_string(cause.decision) : "null";
   out += '}';
@@ -89,11 +91,11 @@ void appendRow(std::string& out, const AccessChanges& access, const AccessChange
 constexpr size_t kTwoHalvesFrom = 4096;
 
 void appendRows(std::string& out, const AccessChanges& access,
-                const std::vector<AccessChanges::Entry>& entries, bool withChange) {
+                const std::vector<AccessChanges::Entry>& entries, bool withChange, bool withCause) {
   auto build = [&](size_t from, size_t to, std::string& into) {
     for (size_t i = from; i < to; ++i) {
       if (i > 0) into += ',';
-      appendRow(into, access, entries[i], withChange);
+      appendRow(into, access, entries[i], withChange, withCause);
     }
   };
   out += '[';
@@ -114,12 +116,12 @@ void appendRows(std::string& out, const AccessChanges& access,
 
 }  // namespace
 
-void AccessRows::appendChanges(std::string& out, const AccessChanges& access) {
-  appendRows(out, access, access.access(), true);
+void AccessRows::appendChanges(std::string& out, const AccessChanges& access, bool withCause) {
+  appendRows(out, access, access.access(), true, withCause);
 }
 
-void AccessRows::appendAuth(std::string& out, const AccessChanges& access) {
-  appendRows(out, access, access.auth(), false);
+void AccessRows::appendAuth(std::string& out, const AccessChanges& access, bool withCause) {
+  appendRows(out, access, access.auth(), false, withCause);
 }
 
 std::string AccessRows::document(const AccessChanges& access) {
@@ -128,9 +130,9 @@ std::string AccessRows::document(const AccessChanges& access) {
   out += "\",\"version\":";
   out += std::to_string(kVersion);
   out += ",\"changes\":";
-  appendChanges(out, access);
+  appendChanges(out, access, true);
   out += ",\"auth\":";
-  appendAuth(out, access);
+  appendAuth(out, access, true);
   out += '}';
   return out;
 }

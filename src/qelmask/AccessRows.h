@@ -16,8 +16,10 @@ class AccessRows {
   static constexpr int kVersion = 1;
 
   // Appends the JSON arrays of the changed lines and of the changed fields.
-  static void appendChanges(std::string& out, const AccessChanges& access);
-  static void appendAuth(std::string& out, const AccessChanges& access);
+  // Without `withCause` the rows name only the decision: a document that
+  // holds the decisions too says the rest.
+  static void appendChanges(std::string& out, const AccessChanges& access, bool withCause);
+  static void appendAuth(std::string& out, const AccessChanges& access, bool withCause);
   // The whole document of `qelmask access --json`.
   static std::string document(const AccessChanges& access);
 };

@@ -46,8 +46,14 @@ std::string DecisionCause::describe(int index, const MergerObj* on, const Merger
     text += " (recommendation)";
   }
   if (on != node && on != owner) {
-    text += ", on ";
-    on->appendId(text);
+    // An owner given twice is one owner by name.
+    std::string where, ownerId;
+    on->appendId(where);
+    if (owner) owner->appendId(ownerId);
+    if (where != ownerId) {
+      text += ", on ";
+      text += where;
+    }
   }
   return text;
 }

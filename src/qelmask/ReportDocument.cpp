@@ -143,12 +143,13 @@ Json ReportDocument::build(const MergeSession& session) {
 std::string ReportDocument::text(const MergeSession& session) {
   std::string text = build(session).dump();
   // The access changes come last, written as text: a tree of a hundred
-  // thousand small objects would cost more than the merge.
+  // thousand small objects would cost more than the merge. Their causes
+  // are the decisions the document holds.
   text.pop_back();
   text += ",\"accessChanges\":";
-  AccessRows::appendChanges(text, session.accessChanges());
+  AccessRows::appendChanges(text, session.accessChanges(), false);
   text += ",\"authChanges\":";
-  AccessRows::appendAuth(text, session.accessChanges());
+  AccessRows::appendAuth(text, session.accessChanges(), false);
   text += '}';
   return text;
 }

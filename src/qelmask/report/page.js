@@ -709,6 +709,19 @@
     box.append(list);
   }
 
+  // The cause of an access change, in the words of `qelmask access`: the
+  // decision, and the node it was on when that is above the line.
+  function accessCause(change) {
+    if (change.decision === null) return "no question on it or above it";
+    const d = decisions[change.decision - 1];
+    const by = d.rule === null ? " (recommendation)" : " (rule #" + d.rule + ")";
+    // A decision on the owner or on the line itself needs no more words.
+    const owner = change.node;
+    const below = d.id.startsWith(owner + "/") ? d.id.slice(owner.length + 1) : null;
+    const own = d.id === owner || (below !== null && !below.includes("/"));
+    return "#" + change.decision + " " + d.kind + ": " + d.taken + by + (own ? "" : ", on " + d.id);
+  }
+
   function renderAccessRows() {
     const pages = Math.max(1, Math.ceil(accessShown.length / accessPageSize));
     accessState.page = Math.min(Math.max(accessState.page, 0), pages - 1);
@@ -719,11 +732,11 @@
       const change = accessShown[at];
       const cause =
         change.decision === null
-          ? change.cause
+          ? accessCause(change)
           : el(
               "button",
               { type: "button", class: "link", "data-decision": change.decision },
-              change.cause,
+              accessCause(change),
             );
       body.append(
         el(
