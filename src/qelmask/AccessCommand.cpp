@@ -62,12 +62,7 @@ int AccessCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
   if (!options.json.empty()) {
     std::string data = AccessRows::document(access);
     OutputWriter writer(diagnostics);
-    writer.add(options.json, [&](std::ostream& out) {
-      out.write(data.data(), static_cast<std::streamsize>(data.size()));
-      out << "\n";
-      out.flush();
-      return out.good();
-    });
+    writer.addLine(options.json, data);
     if (!writer.write()) return kOutputRefused;
   }
 

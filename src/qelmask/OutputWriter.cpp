@@ -23,6 +23,15 @@ void OutputWriter::add(std::string name, std::function<bool(std::ostream&)> fill
   add(std::move(name), [fill = std::move(fill)](AtomicFile& file) { return fill(file.stream()); });
 }
 
+void OutputWriter::addLine(std::string name, const std::string& text) {
+  add(std::move(name), [&text](std::ostream& out) {
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out << "\n";
+    out.flush();
+    return out.good();
+  });
+}
+
 void OutputWriter::add(std::string name, std::function<bool(AtomicFile&)> fill) {
   _outputs.push_back({std::make_unique<AtomicFile>(std::move(name)), std::move(fill)});
 }

@@ -25,6 +25,8 @@ class OutputWriter {
 
   // Adds an output whose content `fill` writes (true when it wrote it all).
   void add(std::string name, std::function<bool(std::ostream&)> fill);
+  // An output that holds `text` and a line feed; `text` must outlive `write`.
+  void addLine(std::string name, const std::string& text);
   // The same for a content that may have to start again (AtomicFile::restart).
   void add(std::string name, std::function<bool(AtomicFile&)> fill);
   // Writes every output; false (after a report) when any of them fails, and

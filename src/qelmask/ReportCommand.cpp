@@ -32,12 +32,7 @@ int ReportCommand::run(const CommandOptions& options, Diagnostics& diagnostics) 
     writer.add(options.html, [&](std::ostream& out) { return ReportPage::write(out, data); });
   }
   if (!options.json.empty()) {
-    writer.add(options.json, [&](std::ostream& out) {
-      out.write(data.data(), static_cast<std::streamsize>(data.size()));
-      out << "\n";
-      out.flush();
-      return out.good();
-    });
+    writer.addLine(options.json, data);
   }
   if (!writer.write()) return kOutputRefused;
 
