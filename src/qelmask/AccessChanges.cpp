@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
 
 #include "maskfile/MergerFile.h"
 #include "tree/MergerObj.h"
@@ -216,32 +217,29 @@ void AccessChanges::compareOne(const MergerObj* before, const MergerObj* after,
 // holds none).
 void AccessChanges::compareValues(const Lines& before, const Lines& after,
                                   std::vector<Entry>& into) {
-  auto holding = [](const Lines& lines, std::string_view value) -> const MergerObj* {
+  // The first line of each value on each side, in the order first met; a
+  // file may repeat a line any number of times.
+  auto firstOfEach = [](const Lines& lines) {
+    std::vector<const MergerObj*> firsts;
+    std::unordered_set<std::string_view> seen;
     for (const MergerObj* line : lines) {
-      if (line->value() == value) return line;
+      if (seen.insert(line->value()).second) firsts.push_back(line);
     }
-    return nullptr;
+    return std::make_pair(firsts, seen);
   };
-  auto single = [&](const Lines& lines) {
-    for (const MergerObj* line : lines) {
-      if (line->value() != lines[0]->value()) return false;
-    }
-    return true;
-  };
+  auto [beforeValues, heldBefore] = firstOfEach(before);
+  auto [afterValues, heldAfter] = firstOfEach(after);
   const MergerObj* firstBefore = before.empty() ? nullptr : before[0];
   const MergerObj* firstAfter = after.empty() ? nullptr : after[0];
-  if (single(before) && single(after)) {
+  if (beforeValues.size() <= 1 && afterValues.size() <= 1) {
     compareOne(firstBefore, firstAfter, into);
     return;
   }
-  for (const MergerObj* line : before) {
-    // Each value once, where it is first met.
-    if (holding(before, line->value()) == line && !holding(after, line->value()))
-      compareOne(line, firstAfter, into);
+  for (const MergerObj* line : beforeValues) {
+    if (!heldAfter.count(line->value())) compareOne(line, firstAfter, into);
   }
-  for (const MergerObj* line : after) {
-    if (holding(after, line->value()) == line && !holding(before, line->value()))
-      compareOne(firstBefore, line, into);
+  for (const MergerObj* line : afterValues) {
+    if (!heldBefore.count(line->value())) compareOne(firstBefore, line, into);
   }
 }
 
