@@ -1,6 +1,7 @@
 #include <array>
 #include <cstring>
 #include <sstream>
+#include <unordered_map>
 
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
@@ -146,12 +147,13 @@ void MergerFile::noteUnreadableMasks() {
   }
   if (masks.empty()) return;
   _pFirstMask = masks.front();
+  // The first mask of each name, as the reader finds it.
+  std::unordered_map<std::string_view, const MergerObj*> byName;
+  for (const MergerObj* mask : masks) byName.emplace(mask->name(), mask);
   auto named = [&](std::string_view name) -> const MergerObj* {
     if (name.empty()) return masks.front();
-    for (const MergerObj* mask : masks) {
-      if (mask->name() == name) return mask;
-    }
-    return nullptr;
+    auto found = byName.find(name);
+    return found == byName.end() ? nullptr : found->second;
   };
   for (const MergerObj* mask : masks) {
     if (mask->childCount() == 0) continue;

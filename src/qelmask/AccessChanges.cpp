@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "maskfile/MergerFile.h"
@@ -266,13 +267,11 @@ DecisionCause::Cause AccessChanges::cause(const Entry& entry) const {
 
 std::vector<AccessChanges::MaskCount> AccessChanges::perMask() const {
   std::vector<MaskCount> counts;
+  std::unordered_map<std::string_view, size_t> byName;
   auto countOf = [&](const MergerObj* mask) -> MaskCount& {
-    std::string_view name = mask->name();
-    for (MaskCount& count : counts) {
-      if (count.mask == name) return count;
-    }
-    counts.push_back({std::string(name)});
-    return counts.back();
+    auto [at, added] = byName.emplace(mask->name(), counts.size());
+    if (added) counts.push_back({std::string(mask->name())});
+    return counts[at->second];
   };
   for (const Entry& entry : _access) {
     MaskCount& count = countOf(entry.mask);
