@@ -6,12 +6,11 @@ void LayoutNotes::tell(const WriteNotes& notes, std::string_view file, Diagnosti
   std::string field = "the field \"" + notes.clashField + "\" of " + notes.clashNode;
   if (!notes.replaced.empty()) {
     diagnostics.note(file, "written with the separator \"" + notes.separator + "\" instead of \"" +
-                               notes.replaced + "\": " + field + " holds \"" + notes.replaced +
-                               "\"");
+                               notes.replaced + "\", which would cut " + field);
   } else if (notes.clashLeft) {
-    diagnostics.warning(file, field +
-                                  " holds the separator, and every other separator is held by "
-                                  "some field: that line will not read back as written");
+    diagnostics.warning(file, "the separator would cut " + field +
+                                  ", and so would every other separator tried: that line will "
+                                  "not read back as written");
   }
   for (const std::string& what : notes.unreadable) diagnostics.warning(file, what);
 }
