@@ -15,18 +15,10 @@ namespace {
 constexpr std::array<std::string_view, 15> kSeparators = {",", ";", "|", "#", "~", "^",  "!",  "@",
                                                           "%", "&", "=", ":", "?", ";;", "|#|"};
 
-bool inCapitals(std::string_view name) {
-  for (char c : name) {
-    if (c >= 'a' && c <= 'z') return false;
-  }
-  return true;
-}
-
-std::string upper(std::string_view name) {
-  std::string text(name);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
+// The name as the reader compares an entity line's mask field: upper case.
+VexUnicodeString upper(std::string_view name) {
+  VexUnicodeString text(name);
+  text.ToUpper();
   return text;
 }
 
@@ -130,7 +122,7 @@ void MergerFile::noteClash(std::string_view field, const MergerObj* node) {
 // empty field when its name is not in capitals; any other mask that these
 // look-ups would not find is told.
 std::string_view MergerFile::entityMaskField(const MergerObj* mask) const {
-  if (readBack() && mask == _pFirstMask && !inCapitals(mask->name())) return {};
+  if (readBack() && mask == _pFirstMask && upper(mask->name()).str() != mask->name()) return {};
   return mask->name();
 }
 
@@ -159,7 +151,7 @@ void MergerFile::noteUnreadableMasks() {
     if (mask->childCount() == 0) continue;
     std::string_view name = mask->name();
     std::string_view field = entityMaskField(mask);
-    if (named(field.empty() ? field : std::string_view(upper(field))) != mask) {
+    if (named(field.empty() ? field : std::string_view(upper(field).str())) != mask) {
       _pNotes->unreadable.push_back(
           "the entities of mask " + quoted(name) +
           " will not read back into it: entity lines name their mask in capitals, and "

@@ -1,5 +1,6 @@
 #include "qelmask/MovedLines.h"
 
+#include "framework/VexUnicodeString.h"
 #include "maskfile/WrittenHeader.h"
 
 namespace {
@@ -29,14 +30,6 @@ std::string normalised(std::string_view line) {
   size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-std::string upper(std::string_view word) {
-  std::string text(word);
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 std::string_view trimmed(std::string_view text) {
@@ -72,7 +65,8 @@ class Scanner {
     if (raw.substr(0, 2) == "//") return;
     std::string text = normalised(raw);
     size_t blank = text.find(' ');
-    std::string keyword = upper(std::string_view(text).substr(0, blank));
+    VexUnicodeString keyword(std::string_view(text).substr(0, blank));
+    keyword.ToUpper();
     std::string_view rest =
         blank == std::string::npos ? std::string_view() : std::string_view(text).substr(blank + 1);
     if (keyword == "*SEPARATOR") {
