@@ -17,7 +17,7 @@ string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
 string(REGEX REPLACE "(('[^']*',){16})" "\\1\n" bytes "${bytes}")
 file(WRITE ${OUTPUT}.new
   "// Generated from src/qelmask/report/ by cmake/EmbedReportPage.cmake.\n"
-  "#include \"qelmask/ReportPage.h\"\n\n"
+  "#include \"qelmask/report/ReportPage.h\"\n\n"
   "namespace {\n"
   "const char kPage[${size}] = {\n${bytes}};\n"
   "}  // namespace\n\n"

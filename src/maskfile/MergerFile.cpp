@@ -3,10 +3,10 @@
 #include <functional>
 #include <iostream>
 
-#include "app/Console.h"
 #include "framework/FileStore.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
+#include "maskfile/ErrorReport.h"
 #include "maskfile/MaskFileVocabulary.h"
 #include "tree/TreeVocabulary.h"
 

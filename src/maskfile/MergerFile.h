@@ -17,9 +17,11 @@
 #include "maskfile/OutputBuffer.h"
 #include "maskfile/ReadObserver.h"
 #include "maskfile/WriteNotes.h"
-#include "merge/MergeObserver.h"
 #include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
+
+// Defined by the merge, which sits above the mask files.
+class MergeObserver;
 
 // One mask file held in memory: a tree of mask nodes per mask (the roots,
 // owned by the file through its storage), the field separator, and the
@@ -106,7 +108,8 @@ class MergerFile {
   // Merges every mask of this (customer) file against the DEFAULT masks of
   // `ref` and `neu` into `result`. 0, or 1, 2, 3 when `ref`, `neu` or this
   // file lacks the mask it needs. Its messages go to this file's console;
-  // `observer`, when given, is told of every copy and question.
+  // `observer`, when given, is told of every copy and question. Defined with
+  // the merge (merge/MergerFileMerge.cpp), the layer above the mask files.
   int merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
             MergeObserver* observer = nullptr);
 

@@ -192,8 +192,7 @@ void MergerFile::attachComments(MergerObj* node) {
   // left out with it.
   if (node == _pCurrent && _bCurrentDetached)
     return dropComments(ReadObserver::Reason::kMissingEntity);
-  node->takeComments(_lComments);
-  _commentLines.clear();
+  node->takeComments(_lComments, _commentLines);
 }
 
 void MergerFile::setSep(TextCursor& fields) {

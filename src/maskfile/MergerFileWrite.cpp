@@ -1,9 +1,9 @@
 #include <iostream>
 #include <ostream>
 
-#include "app/Console.h"
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
+#include "maskfile/ErrorReport.h"
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
 #include "maskfile/OutputBuffer.h"
@@ -119,13 +119,14 @@ void MergerFile::writeChildren(OutputBuffer& out, MergerObj* node, size_t count)
 }
 
 void MergerFile::writeRecord(OutputBuffer& out, const DecisionRecord& record) {
-  std::string text = "// CHOICE     : ";
+  std::string text(ReviewRecordLines::kChoice);
   record.recommendation.appendTo(text);
-  text += "\n// ALTERNATIVE: ";
+  text += '\n';
+  text += ReviewRecordLines::kAlternative;
   record.alternative.appendTo(text);
   text += '\n';
   if (record.hasChoice()) {
-    text += "// ==> FINALLY: ";
+    text += ReviewRecordLines::kFinally;
     record.appendChoiceTo(text);
     text += '\n';
   }

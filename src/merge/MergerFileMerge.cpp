@@ -36,12 +36,12 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
   for (int i = 1; i <= count; ++i) {
     MergerObj* custoMask = getMaskAt(i);
     if (!custoMask) continue;
-    MergerObj* merged = MergerObj::cloneRoot(*result._storage, custoMask, 0);
+    MergerObj* merged = MergerObj::cloneRoot(*result._storage, custoMask, kCloneAlone);
     if (!merged) continue;
     console() << "> processing mask: " << merged->getName() << "\n";
     console().flush();
     result.appendMask(merged);
-    if (observer) observer->nodeCloned(custoMask, merged, 0);
+    if (observer) observer->nodeCloned(custoMask, merged, kCloneAlone);
     VexQelTraceStep step(&gTraceMain, "comparer");
     int refPos = 0, newPos = 0, custoPos = 0;
     ThreeWayWalk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer).run();

@@ -3,36 +3,10 @@
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
 #include "merge/MergeActions.h"
+#include "merge/QuestionKind.h"
 #include "rules/MergerRule.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
-
-const int gnActionADD = 0;
-const int gnActionKEEP = 1;
-const int gnActionIGNORE = 2;
-
-namespace {
-
-const VexUnicodeString& actionWord(int action) {
-  if (action == gnActionADD) return gsVisuADD;
-  if (action == gnActionKEEP) return gsVisuKEEP;
-  return gsVisuIGNORE;
-}
-
-// The code a rule uses for an action: an addition reads as a KEEP.
-int ruleAction(int action) {
-  if (action == gnActionADD) return gnRuleActionADD;
-  if (action == gnActionKEEP) return gnRuleActionKEEP;
-  return gnRuleActionIGNORE;
-}
-
-int cloneMode(int action) {
-  if (action == gnActionADD) return 1;
-  if (action == gnActionKEEP) return 0;
-  return 99;
-}
-
-}  // namespace
 
 ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos,
                            MergerObj* custo, int& custoPos, MergerObj* result,
@@ -198,38 +172,35 @@ void ThreeWayWalk::newInNewDefault(int c23) {
 
 // Version N+1 dropped a node the customer still has.
 void ThreeWayWalk::askAboutDroppedNode() {
-  settle(MergeObserver::kDroppedByNew, {gnActionIGNORE, &_cus, &gsVisuCus},
-         {gnActionKEEP, &_cus, &gsVisuCus}, {_ref.current(), nullptr, _cus.current()});
+  settle(QuestionKind::kDroppedByNew, {_ref.current(), nullptr, _cus.current()});
 }
 
 // The customer's value differs from version N+1's, and both differ from
 // version N's (or version N had no such node).
 void ThreeWayWalk::askAboutValueChangedByBoth(const Sources& from) {
-  settle(MergeObserver::kChangedByBoth, {gnActionKEEP, &_cus, &gsVisuCus},
-         {gnActionKEEP, &_new, &gsVisuNew}, from);
+  settle(QuestionKind::kChangedByBoth, from);
 }
 
 // Version N+1 changed a value that the customer left as it was.
 void ThreeWayWalk::askAboutValueChangedByDefault(const Sources& from) {
-  settle(MergeObserver::kChangedByNew, {gnActionKEEP, &_new, &gsVisuNew},
-         {gnActionKEEP, &_cus, &gsVisuCus}, from);
+  settle(QuestionKind::kChangedByNew, from);
 }
 
-// Version N+1 brought a node the customer lacks.
+// Version N+1 brought a node the customer lacks: the question is about that
+// node alone, which has none in the other two versions.
 void ThreeWayWalk::askAboutNewNode() {
-  settle(MergeObserver::kNewInNew, {gnActionADD, &_new, &gsVisuNew},
-         {gnActionIGNORE, &_new, &gsVisuNew}, {});
+  settle(QuestionKind::kNewInNew, {nullptr, _new.current(), nullptr});
 }
 
 // The customer's own node: copied with its whole subtree.
 void ThreeWayWalk::add() {
   traceDecision("ADD ", gsVisuCus, _cus);
-  cloneUnderResult(_cus, gnActionADD);
+  cloneUnderResult(_cus, MergeAction::kAdd);
 }
 
 void ThreeWayWalk::keep(const Sources& from) {
   traceDecision("KEEP ", gsVisuCus, _cus);
-  MergerObj* kept = cloneUnderResult(_cus, gnActionKEEP);
+  MergerObj* kept = cloneUnderResult(_cus, MergeAction::kKeep);
   if (kept) mergeChildren(from, kept);
 }
 
@@ -238,49 +209,54 @@ void ThreeWayWalk::ignore(MergeCursor& cursor, const VexUnicodeString& origin) {
   traceDecision("IGNORE ", origin, cursor);
 }
 
-// The three versions disagree: the rules choose between the two options,
-// and the choice is recorded on the node created, for the administrator to
-// review.
-void ThreeWayWalk::settle(int kind, const Option& recommendation, const Option& alternative,
-                          const Sources& from) {
+// The three versions disagree: the rules choose between the two options of
+// the kind of question, and the choice is recorded on the node created, for
+// the administrator to review. `from` holds the nodes the question is about.
+void ThreeWayWalk::settle(QuestionKind kind, const Sources& from) {
+  const QuestionKindInfo& question = questionKind(kind);
+  const QuestionOption& recommendation = question.recommendation;
+  const QuestionOption& alternative = question.alternative;
   traceOption("RECOMMEND  : ", recommendation);
   traceOption("ALTERNATIVE: ", alternative);
-  int choice = 1;
+  MergerObj* recommended = cursorOf(recommendation.side).current();
+  MergerObj* other = cursorOf(alternative.side).current();
+  int code = static_cast<int>(Choice::kRecommendation);
   MergerRule* rule =
-      MergerRule::checkRule(ruleAction(recommendation.action),
-                            recommendation.cursor == &_cus ? gnRuleNodeCus : gnRuleNodeNew,
-                            recommendation.cursor->current(), ruleAction(alternative.action),
-                            alternative.cursor == &_cus ? gnRuleNodeCus : gnRuleNodeNew,
-                            alternative.cursor->current(), choice);
-  const Option& applied = choice == 2 ? alternative : recommendation;
-  MergerObj* created = cloneUnderResult(*applied.cursor, applied.action);
-  gTraceMain << (choice == 2 ? "==> CHOOSE ALTERNATIVE: " : "==> CHOOSE RECOMMENDATION: ")
-             << actionWord(applied.action) << " " << *applied.origin << "\n";
-  if (_observer) {
-    // The nodes of the question are those of its identity: a new node of
-    // version N+1 has none in the other two versions.
-    Sources nodes =
-        kind == MergeObserver::kNewInNew ? Sources{nullptr, _new.current(), nullptr} : from;
-    _observer->questionSettled({kind, nodes.ref, nodes.neu, nodes.custo, created, choice, rule});
-  }
+      MergerRule::checkRule(recommendation.action.ruleCode, recommendation.ruleNode(), recommended,
+                            alternative.action.ruleCode, alternative.ruleNode(), other, code);
+  Choice choice = code == static_cast<int>(Choice::kAlternative) ? Choice::kAlternative
+                                                                 : Choice::kRecommendation;
+  const QuestionOption& applied = question.option(choice);
+  MergerObj* created = cloneUnderResult(cursorOf(applied.side), applied.action);
+  gTraceMain << (choice == Choice::kAlternative ? "==> CHOOSE ALTERNATIVE: "
+                                                : "==> CHOOSE RECOMMENDATION: ")
+             << applied.action.traceWord << " " << originOf(applied.side) << "\n";
+  if (_observer)
+    _observer->questionSettled({kind, from.ref, from.neu, from.custo, created, choice, rule});
   if (!created) return;
-  created->setRecommandation(&actionWord(recommendation.action), recommendation.origin,
-                             recommendation.cursor->current());
-  created->setAlternative(&actionWord(alternative.action), alternative.origin,
-                          alternative.cursor->current());
-  created->setChoice(choice, rule);
-  if (applied.action == gnActionKEEP) mergeChildren(from, created);
+  created->setRecommandation(&recommendation.action.traceWord, &originOf(recommendation.side),
+                             recommended);
+  created->setAlternative(&alternative.action.traceWord, &originOf(alternative.side), other);
+  created->setChoice(code, rule);
+  if (&applied.action == &MergeAction::kKeep) mergeChildren(from, created);
 }
 
-// Clones the current node of `source` under the result in the mode of the
-// action. Under an ordered node (a value list) the clone is numbered by its
-// place within its parent, so that the writer keeps the order of the list.
-MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, int action) {
-  MergerObj* created = MergerObj::clone(source.current(), _result, cloneMode(action));
+MergeCursor& ThreeWayWalk::cursorOf(Side side) { return side == Side::kCusto ? _cus : _new; }
+
+const VexUnicodeString& ThreeWayWalk::originOf(Side side) {
+  return side == Side::kCusto ? gsVisuCus : gsVisuNew;
+}
+
+// Clones the current node of `source` under the result as the action
+// copies it. Under an ordered node (a value list) the clone is numbered by
+// its place within its parent, so that the writer keeps the order of the
+// list.
+MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, const MergeAction& action) {
+  MergerObj* created = MergerObj::clone(source.current(), _result, action.cloneMode);
   if (created && _keepOrder == 1 && source.parent()) {
     created->setLine(source.current()->getLine() - source.parent()->getLine());
   }
-  if (created && _observer) _observer->nodeCloned(source.current(), created, cloneMode(action));
+  if (created && _observer) _observer->nodeCloned(source.current(), created, action.cloneMode);
   size_t count = _result->childCount();
   if (created && count >= 2 &&
       MergerNode::compareNode(_result->childAt(count - 2), created, 0) > 0) {
@@ -339,9 +315,9 @@ void ThreeWayWalk::traceDecision(const char* verb, const VexUnicodeString& origi
              << "\n";
 }
 
-void ThreeWayWalk::traceOption(const char* label, const Option& option) {
+void ThreeWayWalk::traceOption(const char* label, const QuestionOption& option) {
   if (!gTraceMain.IsActive()) return;
-  gTraceMain << "  | ==> " << label << actionWord(option.action) << " " << *option.origin << " ["
-             << option.cursor->id() << "]"
+  gTraceMain << "  | ==> " << label << option.action.traceWord << " " << originOf(option.side)
+             << " [" << cursorOf(option.side).id() << "]"
              << "\n";
 }

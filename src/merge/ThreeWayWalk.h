@@ -1,7 +1,9 @@
 #pragma once
 
+#include "merge/MergeActions.h"
 #include "merge/MergeCursor.h"
 #include "merge/MergeObserver.h"
+#include "merge/QuestionKind.h"
 #include "tree/MergerObj.h"
 
 // One level of the three-way merge: walks the sorted children of the REF
@@ -24,13 +26,6 @@ class ThreeWayWalk {
     MergerObj* neu;
     MergerObj* custo;
   };
-  // One side of an ambiguity: an action on the current node of a list.
-  struct Option {
-    int action;
-    MergeCursor* cursor;
-    const VexUnicodeString* origin;
-  };
-
   // One pass over the smallest node; false when the walk ends early.
   bool pass();
   void onlyCustomerLeft();
@@ -46,9 +41,10 @@ class ThreeWayWalk {
   void add();
   void keep(const Sources& from);
   void ignore(MergeCursor& cursor, const VexUnicodeString& origin);
-  void settle(int kind, const Option& recommendation, const Option& alternative,
-              const Sources& from);
-  MergerObj* cloneUnderResult(MergeCursor& source, int action);
+  void settle(QuestionKind kind, const Sources& from);
+  MergeCursor& cursorOf(Side side);
+  static const VexUnicodeString& originOf(Side side);
+  MergerObj* cloneUnderResult(MergeCursor& source, const MergeAction& action);
   void mergeChildren(const Sources& from, MergerObj* into);
 
   void moveOn(MergeCursor& cursor, const char* word);
@@ -56,7 +52,7 @@ class ThreeWayWalk {
   void traceParent(const char* prefix, MergerObj* parent);
   void tracePosition(MergeCursor& cursor);
   void traceDecision(const char* verb, const VexUnicodeString& origin, MergeCursor& cursor);
-  void traceOption(const char* label, const Option& option);
+  void traceOption(const char* label, const QuestionOption& option);
 
   MergeCursor _ref;
   MergeCursor _new;

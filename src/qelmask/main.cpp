@@ -1,5 +1,5 @@
 #include <iostream>
 
-#include "qelmask/CommandLine.h"
+#include "qelmask/commands/CommandLine.h"
 
 int main(int argc, char** argv) { return CommandLine::run(argc, argv, std::cout, std::cerr); }

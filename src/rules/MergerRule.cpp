@@ -11,13 +11,6 @@
 
 static VexQelTrace gTraceRule("MergerRule", "MergerRule", "STDOUT", 1024, VexTraDefault);
 
-const int gnRuleActionKEEP = 1;
-const int gnRuleActionIGNORE = 2;
-const int gnRuleActionADD = 1;
-const int gnRuleNodeNew = 0;
-const int gnRuleNodeRef = 0;
-const int gnRuleNodeCus = 1;
-
 VexRawCollPV MergerRule::_lRules(0);
 
 namespace {

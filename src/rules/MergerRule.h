@@ -6,12 +6,12 @@
 
 // Rule codes: the action of a rule and the node it is about. An addition
 // carries the code of KEEP, so that a KEEP rule also settles an addition.
-extern const int gnRuleActionKEEP;
-extern const int gnRuleActionIGNORE;
-extern const int gnRuleActionADD;
-extern const int gnRuleNodeNew;
-extern const int gnRuleNodeRef;
-extern const int gnRuleNodeCus;
+inline constexpr int gnRuleActionKEEP = 1;
+inline constexpr int gnRuleActionIGNORE = 2;
+inline constexpr int gnRuleActionADD = 1;
+inline constexpr int gnRuleNodeNew = 0;
+inline constexpr int gnRuleNodeRef = 0;
+inline constexpr int gnRuleNodeCus = 1;
 
 // Splits a path element "type::id" at its first "::". Returns 1 when both
 // parts are non-empty, else 0 and leaves `type` and `id` as they were.

@@ -35,20 +35,20 @@ void DecisionRecord::Option::appendTo(std::string& out) const {
   out += ']';
 }
 
-void DecisionRecord::setChoice(int choice, int ruleNumber) {
+void DecisionRecord::setChoice(bool alternative, std::optional<int> ruleNumber) {
   _hasChoice = true;
-  _choice = choice;
+  _alternative = alternative;
   _ruleNumber = ruleNumber;
 }
 
 void DecisionRecord::appendChoiceTo(std::string& out) const {
   if (!_hasChoice) return;
-  out += _choice == 2 ? "ALTERNATIVE" : "RECOMMENDATION";
-  if (_ruleNumber == kNoRule) {
+  out += _alternative ? "ALTERNATIVE" : "RECOMMENDATION";
+  if (!_ruleNumber) {
     out += " [no rule matched]";
   } else {
     out += " [rule #";
-    out += std::to_string(_ruleNumber);
+    out += std::to_string(*_ruleNumber);
     out += ']';
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "framework/VexUnicodeString.h"
@@ -43,19 +44,15 @@ class DecisionRecord {
   Option recommendation;
   Option alternative;
 
-  // 2: the alternative was taken; any other value: the recommendation.
-  // `ruleNumber` is the deciding rule's line, or kNoRule.
-  void setChoice(int choice, int ruleNumber);
+  // Which option was taken, and the deciding rule's line when a rule
+  // decided.
+  void setChoice(bool alternative, std::optional<int> ruleNumber);
   bool hasChoice() const { return _hasChoice; }
-  int choice() const { return _choice; }
-  int ruleNumber() const { return _ruleNumber; }
   // Appends "ALTERNATIVE [rule #7]", "RECOMMENDATION [no rule matched]"...
   void appendChoiceTo(std::string& out) const;
 
-  static constexpr int kNoRule = -1;
-
  private:
   bool _hasChoice = false;
-  int _choice = 0;
-  int _ruleNumber = kNoRule;
+  bool _alternative = false;
+  std::optional<int> _ruleNumber;
 };

@@ -156,6 +156,23 @@ void MergerNode::takeComments(VexListValVexUnicodeString& comments) {
   }
 }
 
+void MergerNode::takeComments(VexListValVexUnicodeString& comments, std::vector<long>& lines) {
+  if (comments.Size() < 1) return;
+  takeComments(comments);
+  std::vector<long>& own = _pExtras->commentLines;
+  if (own.empty()) {
+    std::swap(own, lines);
+  } else {
+    own.insert(own.end(), lines.begin(), lines.end());
+  }
+  lines.clear();
+}
+
+const std::vector<long>& MergerNode::getCommentLines() const {
+  static const std::vector<long> kNone;
+  return _pExtras ? _pExtras->commentLines : kNone;
+}
+
 VexListValVexUnicodeString* MergerNode::getComments() const {
   return _pExtras ? _pExtras->comments.get() : nullptr;
 }

@@ -43,6 +43,7 @@ class MergerNode {
   MergerNode* findChild(std::string_view type, std::string_view name) const;
 
   MergerNode* getParent() const { return _pParent; }
+  // getType and getValue are kept for the fixed interface (checked in tests/tree, tests/rules).
   VexUnicodeString getType() const { return VexUnicodeString(type()); }
   VexUnicodeString getName() const { return VexUnicodeString(name()); }
   VexUnicodeString getValue() const { return VexUnicodeString(value()); }
@@ -63,7 +64,12 @@ class MergerNode {
   void addComments(const VexListValVexUnicodeString& comments);
   // The same, taking the lines over (`comments` is left empty).
   void takeComments(VexListValVexUnicodeString& comments);
+  // The same for a reader, with the line of each comment in its file
+  // (`lines` is left empty too).
+  void takeComments(VexListValVexUnicodeString& comments, std::vector<long>& lines);
   VexListValVexUnicodeString* getComments() const;
+  // The file line of each comment, as the reader gave them; empty on a copy.
+  const std::vector<long>& getCommentLines() const;
 
   // Orders a and b by type, then name (byte order; a null node first): -1, 0
   // or 1. With `wildcard` set, a name of a starting with "*" equals any name

@@ -4,7 +4,6 @@
 
 #include "framework/VexQelTrace.h"
 #include "framework/VexQelTraceStep.h"
-#include "rules/MergerRule.h"
 #include "tree/MaskStorage.h"
 #include "tree/NodeExtras.h"
 #include "tree/TreeVocabulary.h"
@@ -174,8 +173,8 @@ void MergerObj::setAlternative(const VexUnicodeString* action, const VexUnicodeS
   record().alternative.set(action, origin, node);
 }
 
-void MergerObj::setChoice(const int& choice, const MergerRule* rule) {
-  record().setChoice(choice, rule ? rule->getNumber() : DecisionRecord::kNoRule);
+void MergerObj::recordChoice(bool alternative, std::optional<int> ruleNumber) {
+  record().setChoice(alternative, ruleNumber);
 }
 
 VexUnicodeString MergerObj::getRecommandation() const {

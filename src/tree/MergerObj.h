@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 #include "framework/TamLunFileOut.h"
@@ -73,8 +74,12 @@ class MergerObj : public MergerNode {
   void setAlternative(const VexUnicodeString* action, const VexUnicodeString* origin,
                       const MergerObj* node);
   // Records which option was taken (2 the alternative, anything else the
-  // recommendation) and the rule that decided, when one did.
+  // recommendation) and the rule that decided, when one did. Part of the
+  // program's fixed interface: it takes the rule, which the tree knows only
+  // by its number, so it is defined with the rules (rules/MergerObjChoice.cpp).
   void setChoice(const int& choice, const MergerRule* rule);
+  // The same for the tree itself: the rule's line, when a rule decided.
+  void recordChoice(bool alternative, std::optional<int> ruleNumber);
   // The record of the question this node settled, or null.
   const DecisionRecord* getRecord() const;
 

@@ -4,7 +4,6 @@
 #include "app/MergerCommandArgs.h"
 #include "framework/TestSupport.h"
 #include "framework/VexQelInfo.h"
-#include "rules/MergerRule.h"
 
 TEST(RaiseError, ListsStackedMessagesLabelledFromTwo) {
   for (const char* key : {"LUNMerger_CANNOT_READ_FILE", "LUNMerger_UNKNOWN_KEY"}) {
@@ -19,13 +18,6 @@ TEST(RaiseError, ListsStackedMessagesLabelledFromTwo) {
   EXPECT_EQ(out.text(),
             "ERROR: Cannot open file\n2ERROR(S) IN STACK:\n2: Cannot read file\n"
             "3: LUNMerger_UNKNOWN_KEY\n");
-}
-
-TEST(CleanUp, EmptiesTheRuleListAndPassesTheStatusOn) {
-  MergerRule::addRule("KEEP NEW E::PART/A::V_id", 1);
-  MergerRule::addRule("IGNORE CUSTO //_::alias", 2);
-  EXPECT_EQ(cleanUp(7), 7);
-  EXPECT_EQ(MergerRule::_lRules.Size(), 0);
 }
 
 TEST(MergerCommandArgs, RejectsShortTemplatesAndMissingPlaceholders) {

@@ -2,6 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+
 #include "framework/TamLunFileIn.h"
 #include "framework/TestSupport.h"
 #include "framework/VexQelTrace.h"
@@ -84,6 +86,54 @@ TEST(VexRawCollPV, QuickSortKeepsTheOrderOfEqualKeys) {
     int prev = *static_cast<int*>(coll[i - 1]), cur = *static_cast<int*>(coll[i]);
     EXPECT_TRUE(prev % 3 < cur % 3 || (prev % 3 == cur % 3 && prev < cur)) << i;
   }
+}
+
+TEST(VexRawCollPV, RemoveValueTakesOutTheFirstSlotOfThatPointerOnly) {
+  int a = 1, b = 2, c = 3, never = 4;
+  VexRawCollPV coll(0);
+  for (int* p : {&a, &b, &a, &c}) coll.Append(p);
+  coll.RemoveValue(&a);
+  coll.RemoveValue(&never);
+  ASSERT_EQ(coll.Size(), 3);
+  EXPECT_EQ(coll[1], &b);
+  EXPECT_EQ(coll[2], &a);
+  EXPECT_EQ(coll[3], &c);
+  EXPECT_EQ(a, 1);  // the object itself is untouched
+}
+
+// Part of the string type's fixed interface that neither program calls
+// today: searching and replacing work on bytes, a whole occurrence at a
+// time, left to right, so a replacement is never searched again.
+TEST(VexUnicodeString, SearchReplaceAndNumbersWorkOnWholeOccurrences) {
+  const S bytes("a,b\0,,c", 7);
+  // clang-format off
+  const std::tuple<S, S, int, int> searches[] = {
+      {"a,b,,c", ",", 0, 1}, {"a,b,,c", ",", 2, 3}, {"a,b,,c", ",,", 0, 3}, {"a,b,,c", ",", 5, -1},
+      {"a,b,,c", "x", 0, -1}, {"a,b,,c", "c", 6, -1}, {bytes, ",", 2, 4}, {bytes, S(1, '\0'), 0, 3}};
+  // clang-format on
+  for (const auto& [text, what, start, expected] : searches) {
+    EXPECT_EQ(
+        VexUnicodeString(text).SearchSubString(VexUnicodeString(what), start, VexSearchForward),
+        expected)
+        << testing::PrintToString(text) << " " << what << " from " << start;
+  }
+  // clang-format off
+  const std::tuple<S, S, S, S> replacements[] = {
+      {"a::b::c", "::", "/", "a/b/c"}, {"aaa", "aa", "b", "ba"}, {"ab", "a", "aa", "aab"},
+      {"abc", "x", "y", "abc"}, {"a,b", ",", "", "ab"}, {bytes, S(1, '\0'), "0", "a,b0,,c"}};
+  // clang-format on
+  for (const auto& [text, what, by, expected] : replacements) {
+    VexUnicodeString replaced(text);
+    replaced.ReplaceAll(VexUnicodeString(what), VexUnicodeString(by));
+    EXPECT_EQ(replaced.str(), expected) << testing::PrintToString(text) << " " << what;
+  }
+  for (int number : {0, -7, 1234567, INT_MAX, INT_MIN}) {
+    VexUnicodeString text("previous text");
+    text.BuildFromNum(number, "%d");
+    EXPECT_EQ(text.str(), std::to_string(number));
+  }
+  EXPECT_EQ(VexUnicodeString("  a  b ").Strip(VexStripBoth, VexUnicodeChar(' ')).str(), "a  b");
+  EXPECT_EQ(VexUnicodeString("   ").Strip(VexStripBoth, VexUnicodeChar(' ')).str(), "");
 }
 
 TEST(VexUnicodeString, CompareIsByteWiseNormalisedAndToUpperAsciiOnly) {

@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 #include "maskfile/MergerFile.h"
-#include "qelmask/MovedLines.h"
+#include "qelmask/summary/MovedLines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool quiet = (fuzz::silenceConsole(), true);

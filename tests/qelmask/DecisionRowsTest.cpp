@@ -6,8 +6,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "qelmask/DecisionRows.h"
-#include "qelmask/QuestionLog.h"
+#include "qelmask/report/DecisionRows.h"
+#include "qelmask/session/QuestionLog.h"
 #include "tree/MergerObj.h"
 
 namespace {
@@ -19,8 +19,8 @@ struct Tree {
   MergerObj* entity = new MergerObj(mask.get(), 2, "E", "PART", "", 'N');
 };
 
-void ask(QuestionLog& log, int kind, const MergerObj* neu, const MergerObj* custo) {
-  log.add({kind, nullptr, neu, custo, nullptr, 1, nullptr});
+void ask(QuestionLog& log, QuestionKind kind, const MergerObj* neu, const MergerObj* custo) {
+  log.add({kind, nullptr, neu, custo, nullptr, Choice::kRecommendation, nullptr});
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ TEST(DecisionRows, ALargeLogKeepsTheOrderOfTheMerge) {
   for (int i = 0; i < count; ++i) {
     std::string name = "V_" + std::to_string(i);
     auto* node = new MergerObj(tree.entity, 3 + i, "A", name.c_str(), "", 'N');
-    ask(log, MergeObserver::kNewInNew, node, nullptr);
+    ask(log, QuestionKind::kNewInNew, node, nullptr);
   }
   Json rows = Json::array();
   DecisionRows::append(log, rows);
@@ -49,7 +49,7 @@ TEST(DecisionRows, ANodeOutsideAnyEntityHasNoEntity) {
   auto* filter = new MergerObj(tree.mask.get(), 3, "F", "SITE", "ALL", 'N');
   auto* custo = new MergerObj(tree.mask.get(), 4, "F", "SITE", "OURS", 'N');
   QuestionLog log;
-  ask(log, MergeObserver::kChangedByBoth, filter, custo);
+  ask(log, QuestionKind::kChangedByBoth, filter, custo);
   Json rows = Json::array();
   DecisionRows::append(log, rows);
 

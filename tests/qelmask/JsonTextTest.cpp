@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "qelmask/JsonText.h"
+#include "qelmask/report/JsonText.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/TestSupport.h"
-#include "qelmask/ExitStatus.h"
-#include "qelmask/MergeSession.h"
-#include "qelmask/QuestionLog.h"
+#include "qelmask/output/ExitStatus.h"
+#include "qelmask/session/MergeSession.h"
+#include "qelmask/session/QuestionLog.h"
 #include "rules/MergerRule.h"
 
 namespace {
@@ -63,22 +63,22 @@ TEST_F(Session, LogsEveryQuestionWithItsKindChoiceAndRule) {
   for (const QuestionLog::Entry& q : session->questions().entries()) {
     std::string id;
     (q.custo ? q.custo : q.neu)->appendId(id);
-    log += std::to_string(q.kind) + " " + id + " choice " + std::to_string(q.choice) + " rule " +
-           std::to_string(q.rule) + "\n";
+    log += std::string(questionKind(q.kind).name) + " " + id + " " + q.taken().text +
+           (q.rule ? " rule " + std::to_string(*q.rule) : "") + "\n";
   }
   EXPECT_EQ(log,
-            "3 E::PART/A::V_id/X::WRITE[N] choice 1 rule 0\n"
-            "1 E::PART/A::V_old choice 2 rule 1\n"
-            "1 E::PART/A::V_old/_::alias[Old] choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::auth[N] choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::defval choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::group choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::order choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::required[N] choice 1 rule 0\n"
-            "1 E::PART/A::V_old/_::values choice 1 rule 0\n"
-            "4 E::PART/A::V_size/F::SITE[ALL] choice 1 rule 0\n");
-  EXPECT_EQ(session->questions().countOfKind(1), 8);
-  EXPECT_EQ(session->questions().countOfChoice(2), 1);
+            "changed-by-new E::PART/A::V_id/X::WRITE[N] KEEP NEW\n"
+            "dropped-by-new E::PART/A::V_old KEEP CUSTO rule 1\n"
+            "dropped-by-new E::PART/A::V_old/_::alias[Old] IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::auth[N] IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::defval IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::group IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::order IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::required[N] IGNORE CUSTO\n"
+            "dropped-by-new E::PART/A::V_old/_::values IGNORE CUSTO\n"
+            "new-in-new E::PART/A::V_size/F::SITE[ALL] ADD NEW\n");
+  EXPECT_EQ(session->questions().countOfKind(QuestionKind::kDroppedByNew), 8);
+  EXPECT_EQ(session->questions().countOfChoice(Choice::kAlternative), 1);
 }
 
 TEST_F(Session, CountsWhatEachRuleDecidedAndSpellsTheStaleOnes) {
@@ -116,13 +116,16 @@ TEST_F(Session, KeptNodesKeepTheirComments) {
 }
 
 TEST(QuestionLog, NewReplacesTheCustomersNodeOnlyWhenItsVersionIsTaken) {
-  const std::tuple<int, int, bool> cases[] = {
-      {MergeObserver::kChangedByBoth, 1, false}, {MergeObserver::kChangedByBoth, 2, true},
-      {MergeObserver::kChangedByNew, 1, true},   {MergeObserver::kChangedByNew, 2, false},
-      {MergeObserver::kDroppedByNew, 1, false},  {MergeObserver::kNewInNew, 1, false},
+  const Choice kRec = Choice::kRecommendation, kAlt = Choice::kAlternative;
+  const std::tuple<QuestionKind, Choice, bool> cases[] = {
+      {QuestionKind::kChangedByBoth, kRec, false}, {QuestionKind::kChangedByBoth, kAlt, true},
+      {QuestionKind::kChangedByNew, kRec, true},   {QuestionKind::kChangedByNew, kAlt, false},
+      {QuestionKind::kDroppedByNew, kRec, false},  {QuestionKind::kDroppedByNew, kAlt, false},
+      {QuestionKind::kNewInNew, kRec, false},      {QuestionKind::kNewInNew, kAlt, false},
   };
   for (const auto& [kind, choice, replaced] : cases) {
-    QuestionLog::Entry entry{kind, nullptr, nullptr, nullptr, nullptr, choice, 0};
-    EXPECT_EQ(QuestionLog::newReplacedCusto(entry), replaced) << kind << " " << choice;
+    QuestionLog::Entry entry{kind, nullptr, nullptr, nullptr, nullptr, choice, std::nullopt};
+    EXPECT_EQ(QuestionLog::newReplacedCusto(entry), replaced)
+        << questionKind(kind).name << " " << static_cast<int>(choice);
   }
 }

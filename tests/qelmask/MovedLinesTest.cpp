@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "qelmask/MovedLines.h"
+#include "qelmask/summary/MovedLines.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "qelmask/ReportPage.h"
+#include "qelmask/report/ReportPage.h"
 
 namespace {
 

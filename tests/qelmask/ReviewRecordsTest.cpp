@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "qelmask/ReviewRecords.h"
+#include "qelmask/summary/ReviewRecords.h"
 
 TEST(ReviewRecords, RemovesEachRecordAndKeepsEveryOtherLine) {
   const std::string choice = "// CHOICE     : ADD    NEW(n+1) [E::X]\n";

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "qelmask/RuleFileReader.h"
+#include "qelmask/session/RuleFileReader.h"
 #include "rules/MergerRule.h"
 
 namespace {

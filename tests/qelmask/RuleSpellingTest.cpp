@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "maskfile/MergerFile.h"
-#include "qelmask/RuleSpelling.h"
+#include "qelmask/session/RuleSpelling.h"
 #include "rules/MergerRule.h"
 
 namespace {

@@ -3,7 +3,9 @@
 #include <memory>
 
 #include "framework/TestSupport.h"
+#include "framework/VexRawCollPV.h"
 #include "rules/MergerRule.h"
+#include "tree/MaskStorage.h"
 #include "tree/MergerObj.h"
 
 namespace {
@@ -128,7 +130,20 @@ TEST(MergerObj, SortByNumberKeepsFileOrderOnlyUnderAnOrderedNode) {
   EXPECT_EQ(childNames(values), "czyab");  // by line; a tie by type, then name
   vid->sort(0);
   EXPECT_EQ(childNames(values), "yabcz");
-  for (auto order : {MergerObj::sortObject, MergerObj::sortObjectByNumber}) {
+  // The two orderings of the fixed interface, handed to the collection's
+  // sort, order nodes as the tree's own sort does; a null node goes last.
+  using Order = int (*)(const void*, const void*);
+  const std::pair<Order, const char*> orders[] = {{MergerObj::sortObject, "yabczn"},
+                                                  {MergerObj::sortObjectByNumber, "czyabn"}};
+  for (const auto& [order, expected] : orders) {
+    VexRawCollPV nodes(0);
+    nodes.Append(nullptr);
+    for (int i = values->getChildCount(); i >= 1; --i) nodes.Append(values->getChildObj(i));
+    nodes.QuickSort(order);
+    std::string names;
+    for (int i = 1; i <= nodes.Size(); ++i)
+      names += nodes[i] ? static_cast<MergerObj*>(nodes[i])->getName().str() : "n";
+    EXPECT_EQ(names, expected);
     EXPECT_EQ(order(nullptr, values), 1);
     EXPECT_EQ(order(values, nullptr), -1);
     EXPECT_EQ(order(nullptr, nullptr), 0);
@@ -154,4 +169,86 @@ TEST(MergerObj, AnnotationTextsNameTheDecisionAndTheDecidingRule) {
     EXPECT_EQ(node.getChoice().str(), text);
   }
   MergerRule::end();
+}
+
+// A node that stands for no line: empty texts, line 0, active, in file
+// order of nothing; whether its parent is carved from a storage or made with
+// `new`, it is the parent's last child and goes with it.
+TEST(MergerObj, ADummyNodeIsAnEmptyLastChildOwnedByItsParent) {
+  auto storage = MaskStorage::create();
+  std::unique_ptr<MergerObj> onHeap{add(nullptr, 1, "M", "DEFAULT")};
+  add(onHeap.get(), 2, "E", "PART");
+  MergerObj* carved = MergerObj::create(*storage, nullptr, 1, "M", "DEFAULT", "", 'N');
+  MergerObj::create(*storage, carved, 2, "E", "PART", "", 'N');
+  for (MergerObj* parent : {onHeap.get(), carved}) {
+    MergerObj* dummy = MergerObj::createDummyNode(parent);
+    ASSERT_EQ(parent->getChildCount(), 2);
+    EXPECT_EQ(parent->getChildObj(2), dummy);
+    EXPECT_EQ(dummy->getParent(), parent);
+    EXPECT_EQ(dummy->getType().str() + dummy->getName().str() + dummy->getValue().str(), "");
+    EXPECT_EQ(dummy->getLine(), 0);
+    EXPECT_TRUE(dummy->isActive());
+    EXPECT_FALSE(dummy->isOrdered());
+  }
+  EXPECT_EQ(MaskStorage::of(carved->getChildObj(2)), storage.get());
+  std::unique_ptr<MergerObj> root{MergerObj::createDummyNode(nullptr)};
+  EXPECT_EQ(root->getParent(), nullptr);
+  EXPECT_EQ(root->getLine(), 0);
+}
+
+namespace {
+
+// Three DEFAULT-like masks and the root of a result, as the merge hands them
+// to the comparer.
+struct ThreeMasks : testing::Test {
+  std::unique_ptr<MergerObj> ref{add(nullptr, 1, "M", "DEFAULT")};
+  std::unique_ptr<MergerObj> neu{add(nullptr, 1, "M", "DEFAULT")};
+  std::unique_ptr<MergerObj> custo{add(nullptr, 1, "M", "DEFAULT")};
+  std::unique_ptr<MergerObj> result{add(nullptr, 1, "M", "DEFAULT")};
+  int refPos = 0, newPos = 0, custoPos = 0, resultPos = 0;
+
+  void SetUp() override { MergerRule::end(); }  // no rule: every question takes the recommendation
+
+  std::string compare() {
+    StdoutCapture quiet;  // traced when "Main" is on
+    EXPECT_EQ(MergerObj::comparer(ref.get(), refPos, neu.get(), newPos, custo.get(), custoPos,
+                                  result.get(), resultPos),
+              0);
+    return std::to_string(refPos) + " " + std::to_string(newPos) + " " + std::to_string(custoPos);
+  }
+};
+
+}  // namespace
+
+// The merge's entry point of the fixed interface: the children of the three
+// masks merged into the result, the customer's own value and entity kept,
+// what version N+1 dropped left out, what it brings added with its record.
+// The counters it is given stand at the last position taken in each list.
+TEST_F(ThreeMasks, ComparerMergesTheChildrenAndLeavesEachCounterAtItsLastPosition) {
+  for (const char* name : {"A", "B", "C"}) add(add(ref.get(), 2, "E", name), 2, "_", "alias", name);
+  for (const char* name : {"A", "D"}) add(add(neu.get(), 3, "E", name), 3, "_", "alias", name);
+  add(add(custo.get(), 4, "E", "A"), 4, "_", "alias", "Mine");
+  add(add(custo.get(), 5, "E", "Z"), 5, "_", "alias", "Own");
+  EXPECT_EQ(compare(), "3 2 2");
+  EXPECT_EQ(resultPos, 0);
+  EXPECT_EQ(dumpText(result.get()),
+            "#4:     A\n#4:     A/alias[Mine]\n#3:     D\n#3:     D/alias[D]\n"
+            "#5:     Z\n#5:     Z/alias[Own]\n");
+  MergerObj* added = result->find("E", "D");
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(added->getRecommandation().str() + " | " + added->getAlternative().str() + " | " +
+                added->getChoice().str(),
+            "ADD    NEW(n+1) [E::D] | IGNORE NEW(n+1) [E::D] | RECOMMENDATION [no rule matched]");
+  EXPECT_EQ(result->find("E", "A")->getChoice().str(), "");
+}
+
+// Once version N+1 and the customer have nothing left, the first REF entity
+// still left is the last one looked at: the call ends there, and the REF
+// counter is not moved past it.
+TEST_F(ThreeMasks, ComparerStopsAtTheFirstRefEntityLeftWhenTheOtherListsAreDone) {
+  for (const char* name : {"A", "B", "C", "D"}) add(ref.get(), 2, "E", name);
+  add(neu.get(), 3, "E", "A");
+  add(custo.get(), 4, "E", "A");
+  EXPECT_EQ(compare(), "2 1 1");
+  EXPECT_EQ(dumpText(result.get()), "#4:     A\n");
 }

@@ -10,12 +10,7 @@
   const rulesByNumber = new Map(data.rules.map((rule) => [rule.number, rule]));
   const kindOrder = data.summary.kinds.map((kind) => kind.kind);
   const kindText = new Map(data.summary.kinds.map((kind) => [kind.kind, kind.text]));
-  const kindShort = new Map([
-    ["dropped-by-new", "dropped by N+1"],
-    ["changed-by-both", "changed by both"],
-    ["changed-by-new", "changed by N+1"],
-    ["new-in-new", "new in N+1"],
-  ]);
+  const kindShort = new Map(data.summary.kinds.map((kind) => [kind.kind, kind.label]));
   const numberFormat = new Intl.NumberFormat("en");
   const svgNs = "http://www.w3.org/2000/svg";
   // The filter values that stand for "no entity" and "no rule".

@@ -1,0 +1,223 @@
+#include "qelmask/commands/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <iostream>
+
+#include "qelmask/commands/CommandOptions.h"
+#include "qelmask/commands/Commands.h"
+#include "qelmask/output/Diagnostics.h"
+#include "qelmask/output/ExitStatus.h"
+#include "qelmask/summary/Findings.h"
+
+#ifndef QELMASK_VERSION
+#define QELMASK_VERSION "unknown"
+#endif
+
+namespace {
+
+const char* const kExitStatuses =
+    "Exit status:\n"
+    "  0  done (check: nothing of the --fail-on kinds found)\n"
+    "  1  an input or the rule file is missing, unreadable or has errors, or --ref\n"
+    "     and --new look swapped, or merge --fail-on found what it names (check:\n"
+    "     something of the --fail-on kinds found); nothing written\n"
+    "  2  wrong usage\n"
+    "  3  the output was refused or could not be written; nothing written";
+
+void addFailOn(CLI::App& command, CommandOptions& options, const char* what) {
+  command.add_option("--fail-on", options.failOn, what)->type_name("KIND,...");
+}
+
+void addAllowSwap(CLI::App& command, CommandOptions& options) {
+  command.add_flag("--allow-swap", options.allowSwap,
+                   "merge even when --ref and --new look swapped (your mask closer to --new)");
+}
+
+void addInputs(CLI::App& command, CommandOptions& options, bool required = true) {
+  command.add_option("--ref", options.ref, "DEFAULT mask of version N")
+      ->required(required)
+      ->type_name("FILE");
+  command.add_option("--new", options.neu, "DEFAULT mask of version N+1")
+      ->required(required)
+      ->type_name("FILE");
+  command.add_option("--custo", options.custo, "your customised mask of version N")
+      ->required(required)
+      ->type_name("FILE");
+  command
+      .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
+      ->type_name("FILE");
+}
+
+void addOutput(CLI::App& command, CommandOptions& options, const char* what) {
+  command.add_option("-o,--output", options.output, what)->required()->type_name("FILE");
+  command.add_flag("-f,--force", options.force, "replace the output if it exists");
+  command.add_flag("-q,--quiet", options.quiet, "print errors only");
+}
+
+// The options that name files must not be empty: "" is no file.
+bool namesFiles(const CLI::App& command, std::string& empty) {
+  for (const CLI::Option* option : command.get_options()) {
+    if (option->get_type_name() != "FILE" || option->count() == 0) continue;
+    for (const std::string& value : option->results()) {
+      if (value.empty()) {
+        empty = option->get_name();
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+// check takes either the three masks of a merge or masks of its own.
+bool checksEitherWay(const CommandOptions& options, std::string& wrong) {
+  bool inputs = !options.ref.empty() || !options.neu.empty() || !options.custo.empty() ||
+                !options.rules.empty();
+  if (!options.masks.empty()) {
+    if (inputs) wrong = "give either masks to check or --ref, --new and --custo, not both";
+    return !inputs;
+  }
+  if (options.ref.empty())
+    wrong = "--ref is required";
+  else if (options.neu.empty())
+    wrong = "--new is required";
+  else if (options.custo.empty())
+    wrong = "--custo is required";
+  return wrong.empty();
+}
+
+CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
+  CLI::App* merge = app.add_subcommand(
+      "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
+  addInputs(*merge, options);
+  addOutput(*merge, options, "the merged mask (version N+1), with its review records");
+  merge
+      ->add_option("--sorted-custo", options.sortedCusto,
+                   "also write --custo in sorted order to this file")
+      ->type_name("FILE");
+  addAllowSwap(*merge, options);
+  addFailOn(*merge, options,
+            "refuse the merge (status 1, nothing written) when it finds any of these kinds:\n"
+            "grant, revoke, lost-customisation, stale-rule, swap, lost-comment,\n"
+            "ignored-line, moved-line");
+  merge->add_flag("--legacy-layout", options.legacyLayout,
+                  "write QELPeopleMaskMerger's bytes: an entity's own lines after\n"
+                  "its last attribute, where a reader takes them for that attribute's\n"
+                  "(by default they come right after the entity line)");
+  merge->footer(kExitStatuses);
+  return merge;
+}
+
+CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
+  CLI::App* check = app.add_subcommand(
+      "check",
+      "Report what merge would, and the lines the reader ignores; write nothing.\n"
+      "Given masks only (no --ref, --new, --custo): list the lines of those that an\n"
+      "earlier merge wrote after an entity's last attribute, whose owner is in doubt");
+  addInputs(*check, options, false);
+  check->add_option("masks", options.masks, "masks to check on their own")->type_name("FILE");
+  addFailOn(*check, options,
+            "the kinds of findings that make the status 1 (default:\n"
+            "grant,lost-customisation,stale-rule,swap,moved-line; also revoke,\n"
+            "lost-comment, ignored-line)");
+  check->add_flag("--all", options.all,
+                  "list everything in full (lists stop at 20 lines otherwise)");
+  check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
+  check->footer(kExitStatuses);
+  return check;
+}
+
+CLI::App* addStrip(CLI::App& app, CommandOptions& options) {
+  CLI::App* strip = app.add_subcommand(
+      "strip", "Remove the review records from a reviewed merged mask, for deployment");
+  strip->add_option("merged", options.merged, "the merged mask")->required()->type_name("FILE");
+  addOutput(*strip, options, "the mask without its review records");
+  strip->footer(kExitStatuses);
+  return strip;
+}
+
+CLI::App* addReport(CLI::App& app, CommandOptions& options) {
+  CLI::App* report = app.add_subcommand(
+      "report", "Merge in memory (writing no mask) and report every decision of the merge");
+  addInputs(*report, options);
+  report
+      ->add_option("--html", options.html,
+                   "write the report as one self-contained HTML page to filter and sort")
+      ->type_name("FILE");
+  report->add_option("--json", options.json, "write the report's data as JSON, for scripts")
+      ->type_name("FILE");
+  report->add_flag("-f,--force", options.force, "replace the page or the data if it exists");
+  addAllowSwap(*report, options);
+  report->add_flag("-q,--quiet", options.quiet, "print errors only");
+  report->footer(kExitStatuses);
+  return report;
+}
+
+CLI::App* addAccess(CLI::App& app, CommandOptions& options) {
+  CLI::App* access = app.add_subcommand(
+      "access",
+      "Merge in memory (writing no mask) and list every access line whose flag the merge\n"
+      "changes: granted, revoked or changed, per mask and node, with its cause");
+  addInputs(*access, options);
+  access->add_option("--json", options.json, "also write the changes as JSON, for scripts")
+      ->type_name("FILE");
+  access->add_flag("-f,--force", options.force, "replace the JSON file if it exists");
+  addAllowSwap(*access, options);
+  access->add_flag("-q,--quiet", options.quiet, "print errors and the table only");
+  access->footer(kExitStatuses);
+  return access;
+}
+
+}  // namespace
+
+int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app(
+      "qelmask - merges your customised security mask into a new version of the DEFAULT mask,\n"
+      "refusing what could lose your mask and summing up what it decided.",
+      "qelmask");
+  app.set_version_flag("--version", "qelmask " QELMASK_VERSION);
+  app.require_subcommand(1);
+  app.footer(kExitStatuses);
+  CommandOptions options;
+  CLI::App* merge = addMerge(app, options);
+  CLI::App* check = addCheck(app, options);
+  CLI::App* strip = addStrip(app, options);
+  CLI::App* report = addReport(app, options);
+  addAccess(app, options);
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    if (error.get_exit_code() == 0) return app.exit(error, out, err);
+    out.flush();
+    err << "qelmask: error: " << error.what() << "\n"
+        << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
+    return kWrongUsage;
+  }
+
+  CLI::App* chosen = app.get_subcommands().front();
+  if (std::string empty; !namesFiles(*chosen, empty)) {
+    err << "qelmask: error: " << empty << ": empty file name\n";
+    return kWrongUsage;
+  }
+  if (Findings::Selection kinds; !options.failOn.empty()) {
+    if (std::string unknown; !Findings::parse(options.failOn, kinds, unknown)) {
+      out.flush();
+      err << "qelmask: error: --fail-on: unknown kind \"" << unknown << "\"\n"
+          << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
+      return kWrongUsage;
+    }
+  }
+  if (std::string wrong; chosen == check && !checksEitherWay(options, wrong)) {
+    out.flush();
+    err << "qelmask: error: " << wrong << "\n"
+        << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
+    return kWrongUsage;
+  }
+  Diagnostics diagnostics(out, err, options.quiet);
+  if (chosen == merge) return Commands::merge(options, diagnostics);
+  if (chosen == check) return Commands::check(options, diagnostics);
+  if (chosen == strip) return Commands::strip(options, diagnostics);
+  if (chosen == report) return Commands::report(options, diagnostics);
+  return Commands::access(options, diagnostics);
+}

@@ -1,0 +1,55 @@
+#include "qelmask/output/Diagnostics.h"
+
+#include <ostream>
+
+namespace {
+
+// A stream that swallows everything: the progress stream of a quiet run.
+class NullBuffer : public std::streambuf {
+ protected:
+  int overflow(int c) override { return traits_type::not_eof(c); }
+  std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
+std::ostream& nullStream() {
+  static NullBuffer buffer;
+  static std::ostream stream(&buffer);
+  return stream;
+}
+
+}  // namespace
+
+Diagnostics::Diagnostics(std::ostream& out, std::ostream& err, bool quiet)
+    : _out(out), _err(err), _quiet(quiet) {}
+
+void Diagnostics::error(std::string_view file, std::string_view message) {
+  ++_errors;
+  _out.flush();
+  _err << "qelmask: error: ";
+  if (!file.empty()) _err << file << ": ";
+  _err << message << "\n";
+  _err.flush();
+}
+
+void Diagnostics::errorAt(std::string_view file, long line, std::string_view message) {
+  ++_errors;
+  _out.flush();
+  _err << file << ":" << line << ": error: " << message << "\n";
+  _err.flush();
+}
+
+void Diagnostics::note(std::string_view file, std::string_view message) {
+  tell("note", file, message);
+}
+
+void Diagnostics::warning(std::string_view file, std::string_view message) {
+  tell("warning", file, message);
+}
+
+void Diagnostics::tell(std::string_view level, std::string_view file, std::string_view message) {
+  _out.flush();
+  _err << "qelmask: " << level << ": " << file << ": " << message << "\n";
+  _err.flush();
+}
+
+std::ostream& Diagnostics::progress() { return _quiet ? nullStream() : _out; }
