@@ -1,10 +1,15 @@
-# Thin wrapper over the CMake presets: `make test` and `make demo` are all a
-# new user needs.
+# Thin wrapper over the CMake presets: `make demo` and `make test` are all a
+# new user needs. Both run `make deps` first, which installs what a fresh
+# Debian machine lacks (tools/deps.sh; not as root, it names the command to
+# run instead).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-release test-asan demo bench fuzz format clean
+.PHONY: all deps build test test-release test-asan demo bench fuzz format clean
 
 all: build
+
+deps:
+	@tools/deps.sh
 
 build:
 	cmake --preset release
@@ -12,20 +17,21 @@ build:
 
 test: test-release test-asan
 
-test-release:
+test-release: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 	ctest --preset release -j $(JOBS)
 
-test-asan:
+test-asan: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
-demo:
+# Both programs, and `qelmask merge` on the examples, into build/demo.
+demo: deps
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
-	@./examples/run-demo.sh build/release/QELPeopleMaskMerger build/demo
+	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger qelmask
+	@examples/run-demo.sh build/release/qelmask build/demo
 
 # The tool against git merge-file on generated masks (a few minutes);
 # MERGER_BIN=<path> measures another binary.
@@ -35,7 +41,7 @@ bench:
 	./bench/run-bench.sh build/release
 
 # Each fuzz target for FUZZ_SECONDS seconds (clang and its libFuzzer
-# runtime needed: `.ci/run` installs them); new inputs are kept in
+# runtime needed: `make deps` installs them); new inputs are kept in
 # build/fuzz/fuzz-corpus for the next run.
 FUZZ_SECONDS ?= 60
 fuzz:
@@ -68,8 +74,10 @@ package: build
 # clang-tidy with the checks of .clang-tidy; any finding fails the target.
 # The log is kept in build/lint.log; the per-file counts of warnings silenced
 # in library headers are left out of what is shown. A finding in a header is
-# counted once, however many files include it.
+# counted once, however many files include it. First, the layers of src/
+# include downwards only (tools/check-layers.py).
 lint:
+	python3 tools/check-layers.py
 	cmake --preset release >/dev/null
 	@status=0; printf '%s\n' $(LINT_SOURCES) | \
 	  xargs -P $(JOBS) -n 1 clang-tidy -p build/release --quiet >build/lint.log 2>&1 || status=$$?; \

@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Renders each manual page as man and groff do, with every warning on, and
 # fails on any warning; checks that the page carries the project's version.
+# The pages carry the version as text in their .TH line, so that a page read
+# from the source tree (man -l man/qelmask.1) shows it too; the version is
+# set in CMakeLists.txt, and this check is what keeps the two the same.
 #
 #   usage: check-man-pages.sh <version> <page>...   (pages plain or gzipped)
 # Exits 77 (skipped) when groff is not installed.
@@ -36,8 +39,8 @@ for page in "$@"; do
   fi
   header=$(zcat -f "$page" | grep -m1 '^\.TH ')
   [[ $header == *"\"QELPeopleMaskMerger $version\""* ]] ||
-    fail "$name: the header does not carry version $version: $header"
-  ! zcat -f "$page" | grep -n '@[A-Z_]*@' || fail "$name: a placeholder is left"
+    fail "$name: the header does not carry the project's version $version (CMakeLists.txt); set it in the .TH line of man/$name: $header"
+  ! zcat -f "$page" | grep -n '@[A-Z_]*@' || fail "$name: a placeholder is left: write the text itself"
   if [[ $problems == "$problems_before" ]]; then
     passed=$((passed + 1))
   else
