@@ -192,7 +192,15 @@ void MergerFile::attachComments(MergerObj* node) {
   // left out with it.
   if (node == _pCurrent && _bCurrentDetached)
     return dropComments(ReadObserver::Reason::kMissingEntity);
-  node->takeComments(_lComments, _commentLines);
+  // Where each comment stood matters to whoever watches the reading (a
+  // report of the comments a merge could not carry); a plain merge would
+  // only pay for it.
+  if (_pObserver) {
+    node->takeComments(_lComments, _commentLines);
+  } else {
+    node->takeComments(_lComments);
+    _commentLines.clear();
+  }
 }
 
 void MergerFile::setSep(TextCursor& fields) {

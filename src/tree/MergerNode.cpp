@@ -1,5 +1,6 @@
 #include "tree/MergerNode.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstdlib>
@@ -139,42 +140,47 @@ NodeExtras& MergerNode::extras() {
 
 void MergerNode::addComments(const VexListValVexUnicodeString& comments) {
   if (comments.Size() < 1) return;
-  NodeExtras& own = extras();
-  if (!own.comments) own.comments = std::make_unique<VexListValVexUnicodeString>();
-  own.comments->Append(comments);
+  ownComments().texts.Append(comments);
 }
 
 void MergerNode::takeComments(VexListValVexUnicodeString& comments) {
   if (comments.Size() < 1) return;
-  NodeExtras& own = extras();
-  if (own.comments) {
-    own.comments->Append(comments);
+  NodeComments& own = ownComments();
+  if (own.texts.Size() > 0) {
+    own.texts.Append(comments);
     comments.RemoveAll(VexCollec::FreeMemory);
   } else {
-    own.comments = std::make_unique<VexListValVexUnicodeString>();
-    std::swap(*own.comments, comments);
+    std::swap(own.texts, comments);
   }
 }
 
 void MergerNode::takeComments(VexListValVexUnicodeString& comments, std::vector<long>& lines) {
   if (comments.Size() < 1) return;
+  NodeComments& own = ownComments();
+  auto before = static_cast<size_t>(own.texts.Size());
   takeComments(comments);
-  std::vector<long>& own = _pExtras->commentLines;
-  if (own.empty()) {
-    std::swap(own, lines);
-  } else {
-    own.insert(own.end(), lines.begin(), lines.end());
-  }
+  // Zeroes stand for the lines of comments given without theirs.
+  auto all = std::make_unique<long[]>(static_cast<size_t>(own.texts.Size()));
+  if (own.lines) std::copy(own.lines.get(), own.lines.get() + before, all.get());
+  std::copy(lines.begin(), lines.end(), all.get() + before);
+  own.lines = std::move(all);
   lines.clear();
 }
 
-const std::vector<long>& MergerNode::getCommentLines() const {
-  static const std::vector<long> kNone;
-  return _pExtras ? _pExtras->commentLines : kNone;
+NodeComments& MergerNode::ownComments() {
+  NodeExtras& own = extras();
+  if (!own.comments) own.comments = std::make_unique<NodeComments>();
+  return *own.comments;
+}
+
+std::span<const long> MergerNode::getCommentLines() const {
+  const NodeComments* own = _pExtras ? _pExtras->comments.get() : nullptr;
+  if (!own || !own->lines) return {};
+  return {own->lines.get(), static_cast<size_t>(own->texts.Size())};
 }
 
 VexListValVexUnicodeString* MergerNode::getComments() const {
-  return _pExtras ? _pExtras->comments.get() : nullptr;
+  return _pExtras && _pExtras->comments ? &_pExtras->comments->texts : nullptr;
 }
 
 int MergerNode::compareNode(const MergerNode* a, const MergerNode* b, int wildcard) {

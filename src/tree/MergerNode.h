@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "tree/NodeText.h"
 
 class MaskStorage;
+struct NodeComments;
 struct NodeExtras;
 
 // A node of every tree of the tool: a type, a name and a value, a parent,
@@ -68,8 +70,9 @@ class MergerNode {
   // (`lines` is left empty too).
   void takeComments(VexListValVexUnicodeString& comments, std::vector<long>& lines);
   VexListValVexUnicodeString* getComments() const;
-  // The file line of each comment, as the reader gave them; empty on a copy.
-  const std::vector<long>& getCommentLines() const;
+  // The file line of each comment, as a watched reader gave them; empty on
+  // a copy.
+  std::span<const long> getCommentLines() const;
 
   // Orders a and b by type, then name (byte order; a null node first): -1, 0
   // or 1. With `wildcard` set, a name of a starting with "*" equals any name
@@ -100,6 +103,7 @@ class MergerNode {
   void reserveChildren(size_t count);
   // The extras of this node, made on first use.
   NodeExtras& extras();
+  NodeComments& ownComments();
   NodeExtras* extrasIfAny() const { return _pExtras; }
   // Packs the three texts for a node of `storage`, or of the heap when null.
   static const uint8_t* packText(MaskStorage* storage, std::string_view type, std::string_view name,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -50,4 +51,25 @@ TEST(MergerNode, GetNodeFindsTheFirstExactDirectChildAndCommentsAppend) {
   root.addComments(two);
   ASSERT_EQ(root.getComments()->Size(), 2);
   EXPECT_EQ((*root.getComments())[1].str() + (*root.getComments())[2].str(), "// one// two");
+}
+
+TEST(MergerNode, CommentsTakenWithTheirLinesKeepOneLineEach) {
+  MergerNode node;
+  VexListValVexUnicodeString given, read, more;
+  given.Append("// given");
+  node.addComments(given);
+  EXPECT_TRUE(node.getCommentLines().empty());
+  read.Append("// a");
+  read.Append("// b");
+  std::vector<long> lines{4, 6};
+  node.takeComments(read, lines);
+  more.Append("// c");
+  std::vector<long> moreLines{9};
+  node.takeComments(more, moreLines);
+  EXPECT_EQ(read.Size(), 0);
+  EXPECT_TRUE(lines.empty());
+  ASSERT_EQ(node.getComments()->Size(), 4);
+  std::span<const long> kept = node.getCommentLines();
+  // The comment given without a line reads as line 0.
+  EXPECT_EQ(std::vector<long>(kept.begin(), kept.end()), (std::vector<long>{0, 4, 6, 9}));
 }

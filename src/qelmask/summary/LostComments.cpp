@@ -110,7 +110,7 @@ void LostComments::addLeftOut(const MergerFile& custo, const MergeRecorder& reco
   for (const MergerObj* node : lost) {
     std::string why = whyLeftOut(node, asked);
     const VexListValVexUnicodeString& comments = *node->getComments();
-    const std::vector<long>& lines = node->getCommentLines();
+    std::span<const long> lines = node->getCommentLines();
     std::vector<bool> records = recordLines(comments, withRecords);
     for (int k = 1; k <= comments.Size(); ++k) {
       auto at = static_cast<size_t>(k);
