@@ -28,14 +28,15 @@ foreach(program IN LISTS MERGER_PROGRAMS)
           RENAME ${program})
 endforeach()
 
-# The pages are written by hand; the build only puts the version in and
-# compresses them, as man expects of an installed page.
+# The pages are written by hand, with the version in their title line (the
+# test Packaging.ManPages keeps it the project's); the build compresses them,
+# as man expects of an installed page.
 set(MERGER_MAN_OUTPUTS)
 foreach(page IN LISTS MERGER_MAN_PAGES)
   string(REGEX MATCH "[1-9]$" section ${page})
   set(source ${CMAKE_CURRENT_SOURCE_DIR}/man/${page})
   set(configured ${CMAKE_CURRENT_BINARY_DIR}/man/${page})
-  configure_file(${source} ${configured} @ONLY)
+  configure_file(${source} ${configured} COPYONLY)
   add_custom_command(
     OUTPUT ${configured}.gz
     COMMAND gzip -9 -n -c ${configured} > ${configured}.gz
