@@ -14,8 +14,7 @@ namespace {
 
 // `bytes` as a JSON string, quotes included.
 void appendString(std::string& out, std::string_view bytes) {
-  std::string text;
-  JsonText::append(text, bytes);
+  std::string text = JsonText::of(bytes);
   out += '"';
   for (char c : text) {
     switch (c) {

@@ -49,6 +49,12 @@ size_t JsonText::sequenceLength(std::string_view bytes) {
   return length;
 }
 
+std::string JsonText::of(std::string_view bytes) {
+  std::string out;
+  append(out, bytes);
+  return out;
+}
+
 void JsonText::append(std::string& out, std::string_view bytes) {
   size_t valid = firstInvalid(bytes);
   out.append(bytes.substr(0, valid));

@@ -11,6 +11,8 @@
 namespace JsonText {
 // Appends `bytes` to `out` as UTF-8.
 void append(std::string& out, std::string_view bytes);
+// `bytes` as UTF-8.
+std::string of(std::string_view bytes);
 // Makes `text` valid UTF-8 in place (nothing to do in the usual case).
 void repair(std::string& text);
 // The length of the valid UTF-8 sequence at the start of `bytes`, or 0.

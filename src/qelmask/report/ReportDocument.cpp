@@ -13,11 +13,7 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-Json text(std::string_view bytes) {
-  std::string out;
-  JsonText::append(out, bytes);
-  return Json(std::move(out));
-}
+Json text(std::string_view bytes) { return Json(JsonText::of(bytes)); }
 
 Json inputsOf(const MergeSession& session) {
   const MergeSession::Names& names = session.names();
