@@ -10,7 +10,8 @@ set(MERGER_PROGRAMS QELPeopleMaskMerger qelmask)
 set(MERGER_MAN_PAGES
     QELPeopleMaskMerger.1
     QELPeopleMaskMerger.5
-    qelmask.1)
+    qelmask.1
+    qelmask-decisions.5)
 
 # Debian looks for a package's documentation, its copyright notice included,
 # under the package's own (lower-case) name.

@@ -1,17 +1,25 @@
 # bash completion for qelmask                              -*- shell-script -*-
 #
-#   qelmask merge --ref R --new N --custo C [--rules F] --output O [--force]
-#                 [--sorted-custo S] [--quiet]
-#   qelmask check --ref R --new N --custo C [--rules F] [--quiet]
+#   qelmask merge --ref R --new N --custo C [--rules F] [--decisions D]
+#                 --output O [--force] [--sorted-custo S] [--legacy-layout]
+#                 [--allow-swap] [--fail-on KIND,...] [--quiet]
+#   qelmask check --ref R --new N --custo C [--rules F] [--decisions D]
+#                 [--fail-on KIND,...] [--all] [--quiet]
+#   qelmask check MASK... [--all] [--quiet]
 #   qelmask strip MERGED --output O [--force] [--quiet]
-#   qelmask report --ref R --new N --custo C [--rules F] [--html PAGE]
-#                  [--json DATA] [--force] [--quiet]
+#   qelmask report --ref R --new N --custo C [--rules F] [--decisions D]
+#                  [--html PAGE] [--json DATA] [--force] [--allow-swap] [--quiet]
+#   qelmask access --ref R --new N --custo C [--rules F] [--decisions D]
+#                  [--json DATA] [--force] [--allow-swap] [--quiet]
+#   qelmask decide --report DATA --take OPTION [--with-subtree] [--decisions D]
+#                  [--rules-output RULES] --output O [--force] [--quiet] QUESTION...
 #
-# The first word is a subcommand (or --help, --version). After it, a word
-# that starts with "-" is an option of that subcommand; the word after an
-# option that names a mask takes mask files (names ending in .msk, and
-# folders), or any file when no such name matches; after --rules, --html and
-# --json, any file.
+# The first word is a command (or --help, --version). After it, a word that
+# starts with "-" is an option of that command; the word after an option
+# that names a mask takes mask files (names ending in .msk, and folders), or
+# any file when no such name matches; after an option that names another
+# file, any file; after --take, its two options; after --fail-on, the kinds,
+# one after each comma. decide's --output is its decisions file, not a mask.
 
 _qelmask_masks() {
   local cur=$1 name masks=() folders=()
@@ -27,40 +35,76 @@ _qelmask_masks() {
   fi
 }
 
+# The kinds of --fail-on: the word is a list, and only its last kind is
+# completed, after the ones already typed.
+_qelmask_kinds() {
+  local cur=$1 done='' kind
+  local kinds='grant revoke lost-customisation stale-rule stale-decision swap lost-comment ignored-line moved-line'
+  if [[ $cur == *,* ]]; then
+    done=${cur%,*},
+    cur=${cur##*,}
+  fi
+  COMPREPLY=()
+  for kind in $(compgen -W "$kinds" -- "$cur"); do
+    COMPREPLY+=("$done$kind")
+  done
+  # A kind completed is not a file name: no slash, no quoting by -o filenames.
+  compopt +o filenames 2>/dev/null
+  ((${#COMPREPLY[@]} == 1)) && compopt -o nospace 2>/dev/null
+}
+
 _qelmask() {
   local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
   local command=${COMP_WORDS[1]:-}
   COMPREPLY=()
 
   if ((COMP_CWORD == 1)); then
-    mapfile -t COMPREPLY < <(compgen -W 'merge check strip report --help --version' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W 'merge check strip report access decide --help --version' -- "$cur")
     return
   fi
 
   local options
   case $command in
-    merge) options='--ref --new --custo --rules --output -o --force -f --sorted-custo --quiet -q --help -h' ;;
-    check) options='--ref --new --custo --rules --quiet -q --help -h' ;;
+    merge) options='--ref --new --custo --rules --decisions --output -o --force -f --sorted-custo --legacy-layout --allow-swap --fail-on --quiet -q --help -h' ;;
+    check) options='--ref --new --custo --rules --decisions --fail-on --all --quiet -q --help -h' ;;
     strip) options='--output -o --force -f --quiet -q --help -h' ;;
-    report) options='--ref --new --custo --rules --html --json --force -f --quiet -q --help -h' ;;
+    report) options='--ref --new --custo --rules --decisions --html --json --force -f --allow-swap --quiet -q --help -h' ;;
+    access) options='--ref --new --custo --rules --decisions --json --force -f --allow-swap --quiet -q --help -h' ;;
+    decide) options='--report --take --with-subtree --decisions --rules-output --output -o --force -f --quiet -q --help -h' ;;
     *) return ;;
   esac
 
   case $prev in
-    --ref | --new | --custo | --output | -o | --sorted-custo)
+    --output | -o)
+      if [[ $command == decide ]]; then
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      else
+        _qelmask_masks "$cur"
+      fi
+      return
+      ;;
+    --ref | --new | --custo | --sorted-custo)
       _qelmask_masks "$cur"
       return
       ;;
-    --rules | --html | --json)
+    --rules | --decisions | --html | --json | --report | --rules-output)
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      return
+      ;;
+    --take)
+      mapfile -t COMPREPLY < <(compgen -W 'recommendation alternative' -- "$cur")
+      return
+      ;;
+    --fail-on)
+      _qelmask_kinds "$cur"
       return
       ;;
   esac
 
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
-  elif [[ $command == strip ]]; then
-    # The merged mask, strip's one name without an option.
+  elif [[ $command == strip || $command == check ]]; then
+    # strip's merged mask, and the masks check takes on their own.
     _qelmask_masks "$cur"
   fi
 }

@@ -22,6 +22,7 @@
 
 // Defined by the merge, which sits above the mask files.
 class MergeObserver;
+class MergeDecider;
 
 // One mask file held in memory: a tree of mask nodes per mask (the roots,
 // owned by the file through its storage), the field separator, and the
@@ -108,10 +109,12 @@ class MergerFile {
   // Merges every mask of this (customer) file against the DEFAULT masks of
   // `ref` and `neu` into `result`. 0, or 1, 2, 3 when `ref`, `neu` or this
   // file lacks the mask it needs. Its messages go to this file's console;
-  // `observer`, when given, is told of every copy and question. Defined with
-  // the merge (merge/MergerFileMerge.cpp), the layer above the mask files.
-  int merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
-            MergeObserver* observer = nullptr);
+  // `observer`, when given, is told of every copy and question; `decider`,
+  // when given, settles the questions it has a recorded choice for. Defined
+  // with the merge (merge/MergerFileMerge.cpp), the layer above the mask
+  // files.
+  int merge(MergerFile& ref, MergerFile& neu, MergerFile& result, MergeObserver* observer = nullptr,
+            MergeDecider* decider = nullptr);
 
  private:
   // A mask, and an entity name in it.

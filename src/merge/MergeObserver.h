@@ -1,5 +1,6 @@
 #pragma once
 
+#include "merge/MergeDecider.h"
 #include "merge/QuestionKind.h"
 #include "tree/CloneMode.h"
 
@@ -19,6 +20,8 @@ class MergeObserver {
     const MergerObj* created;  // the node made in the result, or null
     Choice choice;
     const MergerRule* rule;  // the deciding rule, or null; alive during the call only
+    // The recorded choice that decided instead of the rules, or null.
+    const MergeDecider::Decision* decision = nullptr;
   };
 
   virtual ~MergeObserver() = default;
@@ -26,4 +29,8 @@ class MergeObserver {
   virtual void nodeCloned(const MergerObj* /*source*/, const MergerObj* /*copy*/,
                           CloneMode /*mode*/) {}
   virtual void questionSettled(const Question& /*question*/) {}
+  // A node below one version N+1 brings was left out of its copy by a
+  // recorded choice; `record` is the inactive node that carries the choice.
+  virtual void innerRefused(const MergerObj* /*inner*/, const MergerObj* /*record*/,
+                            const MergeDecider::Decision& /*decision*/) {}
 };

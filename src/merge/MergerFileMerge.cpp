@@ -8,8 +8,8 @@
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
-                      MergeObserver* observer) {
+int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result, MergeObserver* observer,
+                      MergeDecider* decider) {
   MergerObj* refMask = ref.getMask(gsDEF_MASK);
   MergerObj* newMask = neu.getMask(gsDEF_MASK);
   console() << "Merging files ..."
@@ -44,7 +44,8 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result,
     if (observer) observer->nodeCloned(custoMask, merged, kCloneAlone);
     VexQelTraceStep step(&gTraceMain, "comparer");
     int refPos = 0, newPos = 0, custoPos = 0;
-    ThreeWayWalk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer).run();
+    ThreeWayWalk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer, decider)
+        .run();
   }
   return 0;
 }

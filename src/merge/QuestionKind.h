@@ -39,6 +39,9 @@ struct QuestionKindInfo {
   const char* label;    // a few words, for the page's charts and filters
   QuestionOption recommendation;
   QuestionOption alternative;
+  // Whether its alternative keeps a node whose whole subtree one recorded
+  // choice may settle the same way ("with-subtree").
+  bool withSubtree;
 
   const QuestionOption& option(Choice choice) const {
     return choice == Choice::kAlternative ? alternative : recommendation;

@@ -10,12 +10,15 @@ static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
 ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos,
                            MergerObj* custo, int& custoPos, MergerObj* result,
-                           MergeObserver* observer)
+                           MergeObserver* observer, MergeDecider* decider,
+                           const MergeDecider::Decision* inherited)
     : _ref(ref, refPos),
       _new(neu, newPos),
       _cus(custo, custoPos),
       _result(result),
-      _observer(observer) {
+      _observer(observer),
+      _decider(decider),
+      _inherited(inherited) {
   MergerObj* first = ref ? ref : neu ? neu : custo;
   _keepOrder = first && first->isOrdered() ? 1 : 0;
 }
@@ -201,7 +204,7 @@ void ThreeWayWalk::add() {
 void ThreeWayWalk::keep(const Sources& from) {
   traceDecision("KEEP ", gsVisuCus, _cus);
   MergerObj* kept = cloneUnderResult(_cus, MergeAction::kKeep);
-  if (kept) mergeChildren(from, kept);
+  if (kept) mergeChildren(from, kept, _inherited);
 }
 
 // Left out without a doubt: nothing is created.
@@ -209,36 +212,73 @@ void ThreeWayWalk::ignore(MergeCursor& cursor, const VexUnicodeString& origin) {
   traceDecision("IGNORE ", origin, cursor);
 }
 
-// The three versions disagree: the rules choose between the two options of
-// the kind of question, and the choice is recorded on the node created, for
-// the administrator to review. `from` holds the nodes the question is about.
+// The three versions disagree: a recorded choice, else the rules, choose
+// between the two options of the kind of question, and the choice is
+// recorded on the node created, for the administrator to review. `from`
+// holds the nodes the question is about.
 void ThreeWayWalk::settle(QuestionKind kind, const Sources& from) {
   const QuestionKindInfo& question = questionKind(kind);
-  const QuestionOption& recommendation = question.recommendation;
-  const QuestionOption& alternative = question.alternative;
-  traceOption("RECOMMEND  : ", recommendation);
-  traceOption("ALTERNATIVE: ", alternative);
-  MergerObj* recommended = cursorOf(recommendation.side).current();
-  MergerObj* other = cursorOf(alternative.side).current();
-  int code = static_cast<int>(Choice::kRecommendation);
-  MergerRule* rule =
-      MergerRule::checkRule(recommendation.action.ruleCode, recommendation.ruleNode(), recommended,
-                            alternative.action.ruleCode, alternative.ruleNode(), other, code);
-  Choice choice = code == static_cast<int>(Choice::kAlternative) ? Choice::kAlternative
-                                                                 : Choice::kRecommendation;
+  traceOption("RECOMMEND  : ", question.recommendation);
+  traceOption("ALTERNATIVE: ", question.alternative);
+  MergerRule* rule = nullptr;
+  const MergeDecider::Decision* decision = recordedChoice(kind, from);
+  Choice choice = decision ? decision->choice : askRules(question, rule);
+  if (decision) traceRecorded(*decision);
   const QuestionOption& applied = question.option(choice);
-  MergerObj* created = cloneUnderResult(cursorOf(applied.side), applied.action);
+  MergerObj* created = &applied.action == &MergeAction::kAdd
+                           ? cloneAdded(cursorOf(applied.side))
+                           : cloneUnderResult(cursorOf(applied.side), applied.action);
   gTraceMain << (choice == Choice::kAlternative ? "==> CHOOSE ALTERNATIVE: "
                                                 : "==> CHOOSE RECOMMENDATION: ")
              << applied.action.traceWord << " " << originOf(applied.side) << "\n";
   if (_observer)
-    _observer->questionSettled({kind, from.ref, from.neu, from.custo, created, choice, rule});
+    _observer->questionSettled(
+        {kind, from.ref, from.neu, from.custo, created, choice, rule, decision});
   if (!created) return;
+  record(created, question, choice, rule, decision);
+  if (&applied.action != &MergeAction::kKeep) return;
+  // A dropped node kept with its subtree settles every question below it.
+  bool handDown = decision && decision->withSubtree && question.withSubtree;
+  mergeChildren(from, created, handDown ? decision : _inherited);
+}
+
+// A choice recorded for this very question, else the one handed down by a
+// dropped node kept with its subtree (below such a node every question is
+// about a dropped node): a line about one node below it is the finer
+// choice.
+const MergeDecider::Decision* ThreeWayWalk::recordedChoice(QuestionKind kind, const Sources& from) {
+  if (_decider) {
+    if (const MergeDecider::Decision* own =
+            _decider->decide({kind, from.ref, from.neu, from.custo, _result}))
+      return own;
+  }
+  return _inherited && questionKind(kind).withSubtree ? _inherited : nullptr;
+}
+
+Choice ThreeWayWalk::askRules(const QuestionKindInfo& question, MergerRule*& rule) {
+  const QuestionOption& recommendation = question.recommendation;
+  const QuestionOption& alternative = question.alternative;
+  int code = static_cast<int>(Choice::kRecommendation);
+  rule = MergerRule::checkRule(recommendation.action.ruleCode, recommendation.ruleNode(),
+                               cursorOf(recommendation.side).current(), alternative.action.ruleCode,
+                               alternative.ruleNode(), cursorOf(alternative.side).current(), code);
+  return code == static_cast<int>(Choice::kAlternative) ? Choice::kAlternative
+                                                        : Choice::kRecommendation;
+}
+
+void ThreeWayWalk::record(MergerObj* created, const QuestionKindInfo& question, Choice choice,
+                          const MergerRule* rule, const MergeDecider::Decision* decision) {
+  const QuestionOption& recommendation = question.recommendation;
+  const QuestionOption& alternative = question.alternative;
   created->setRecommandation(&recommendation.action.traceWord, &originOf(recommendation.side),
-                             recommended);
-  created->setAlternative(&alternative.action.traceWord, &originOf(alternative.side), other);
-  created->setChoice(code, rule);
-  if (&applied.action == &MergeAction::kKeep) mergeChildren(from, created);
+                             cursorOf(recommendation.side).current());
+  created->setAlternative(&alternative.action.traceWord, &originOf(alternative.side),
+                          cursorOf(alternative.side).current());
+  if (decision) {
+    created->recordDecision(choice == Choice::kAlternative, *decision->file, decision->line);
+  } else {
+    created->setChoice(static_cast<int>(choice), rule);
+  }
 }
 
 MergeCursor& ThreeWayWalk::cursorOf(Side side) { return side == Side::kCusto ? _cus : _new; }
@@ -265,11 +305,58 @@ MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, const MergeAction
   return created;
 }
 
-void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into) {
+void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into,
+                                 const MergeDecider::Decision* inherited) {
   VexQelTraceStep step(&gTraceMain, "comparer");
   int refPos = 0, newPos = 0, custoPos = 0;
-  ThreeWayWalk below(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, _observer);
+  ThreeWayWalk below(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, _observer,
+                     _decider, inherited);
   below.run();
+}
+
+// A node of version N+1 added with its subtree, but for the nodes below it
+// that a recorded choice leaves out.
+MergerObj* ThreeWayWalk::cloneAdded(MergeCursor& source) {
+  MergerObj* added = source.current();
+  if (!_decider || !added || !_decider->refusesBelow(added, _result))
+    return cloneUnderResult(source, MergeAction::kAdd);
+  MergerObj* created = cloneUnderResult(source, MergeAction::kKeep);
+  if (created) copyBelow(added, added, created);
+  return created;
+}
+
+void ThreeWayWalk::copyBelow(const MergerObj* added, MergerObj* from, MergerObj* into) {
+  for (size_t i = 0; i < from->childCount(); ++i) {
+    MergerObj* child = from->childAt(i);
+    if (!child) continue;
+    if (const MergeDecider::Decision* refusal = _decider->refused(added, child, _result)) {
+      leaveOut(child, into, *refusal);
+      continue;
+    }
+    MergerObj* copy = MergerObj::clone(child, into, kCloneAlone);
+    if (!copy) continue;
+    if (_observer) _observer->nodeCloned(child, copy, kCloneAlone);
+    copyBelow(added, child, copy);
+  }
+  if (from->childrenInOrder()) into->markChildrenInOrder();
+}
+
+// The node left out stays as a record only: the merge would have added it,
+// the recorded choice took the alternative.
+void ThreeWayWalk::leaveOut(MergerObj* inner, MergerObj* into,
+                            const MergeDecider::Decision& decision) {
+  MergerObj* left = MergerObj::clone(inner, into, kCloneRecordOnly);
+  if (!left) return;
+  left->setRecommandation(&gsVisuADD, &gsVisuNew, inner);
+  left->setAlternative(&gsVisuIGNORE, &gsVisuNew, inner);
+  left->recordDecision(true, *decision.file, decision.line);
+  if (gTraceMain.IsActive()) {
+    std::string id;
+    inner->appendId(id);
+    gTraceMain << "  | ==> LEAVE OUT " << gsVisuNew << " [" << id << "] (decision "
+               << *decision.file << ":" << decision.line << ")\n";
+  }
+  if (_observer) _observer->innerRefused(inner, left, decision);
 }
 
 void ThreeWayWalk::moveOn(MergeCursor& cursor, const char* word) {
@@ -313,6 +400,11 @@ void ThreeWayWalk::traceDecision(const char* verb, const VexUnicodeString& origi
   if (!gTraceMain.IsActive()) return;
   gTraceMain << "  | ==> " << verb << origin << " [" << cursor.id() << "]"
              << "\n";
+}
+
+void ThreeWayWalk::traceRecorded(const MergeDecider::Decision& decision) {
+  if (!gTraceMain.IsActive()) return;
+  gTraceMain << "  | ==> RECORDED DECISION: " << *decision.file << ":" << decision.line << "\n";
 }
 
 void ThreeWayWalk::traceOption(const char* label, const QuestionOption& option) {

@@ -2,6 +2,7 @@
 
 #include "merge/MergeActions.h"
 #include "merge/MergeCursor.h"
+#include "merge/MergeDecider.h"
 #include "merge/MergeObserver.h"
 #include "merge/QuestionKind.h"
 #include "tree/MergerObj.h"
@@ -14,9 +15,13 @@
 // Every step is explained on the "Main" trace channel.
 class ThreeWayWalk {
  public:
-  // `observer` (may be null) is told of every copy and every question.
+  // `observer` (may be null) is told of every copy and every question;
+  // `decider` (may be null) settles the questions it has a choice for
+  // before the rules are asked; `inherited` is the choice that settles
+  // every question below a dropped node kept with its subtree.
   ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
-               int& custoPos, MergerObj* result, MergeObserver* observer);
+               int& custoPos, MergerObj* result, MergeObserver* observer,
+               MergeDecider* decider = nullptr, const MergeDecider::Decision* inherited = nullptr);
   void run();
 
  private:
@@ -42,10 +47,17 @@ class ThreeWayWalk {
   void keep(const Sources& from);
   void ignore(MergeCursor& cursor, const VexUnicodeString& origin);
   void settle(QuestionKind kind, const Sources& from);
+  const MergeDecider::Decision* recordedChoice(QuestionKind kind, const Sources& from);
+  Choice askRules(const QuestionKindInfo& question, MergerRule*& rule);
+  void record(MergerObj* created, const QuestionKindInfo& question, Choice choice,
+              const MergerRule* rule, const MergeDecider::Decision* decision);
   MergeCursor& cursorOf(Side side);
   static const VexUnicodeString& originOf(Side side);
   MergerObj* cloneUnderResult(MergeCursor& source, const MergeAction& action);
-  void mergeChildren(const Sources& from, MergerObj* into);
+  void mergeChildren(const Sources& from, MergerObj* into, const MergeDecider::Decision* inherited);
+  MergerObj* cloneAdded(MergeCursor& source);
+  void copyBelow(const MergerObj* added, MergerObj* from, MergerObj* into);
+  void leaveOut(MergerObj* inner, MergerObj* into, const MergeDecider::Decision& decision);
 
   void moveOn(MergeCursor& cursor, const char* word);
   int compare(int number, MergeCursor& a, MergeCursor& b);
@@ -53,6 +65,7 @@ class ThreeWayWalk {
   void tracePosition(MergeCursor& cursor);
   void traceDecision(const char* verb, const VexUnicodeString& origin, MergeCursor& cursor);
   void traceOption(const char* label, const QuestionOption& option);
+  void traceRecorded(const MergeDecider::Decision& decision);
 
   MergeCursor _ref;
   MergeCursor _new;
@@ -60,6 +73,8 @@ class ThreeWayWalk {
   MergerObj* _result;
   int _keepOrder;
   MergeObserver* _observer;
+  MergeDecider* _decider;
+  const MergeDecider::Decision* _inherited;
   // Whether every node added to `_result` came after the one before it.
   bool _inOrder = true;
 };

@@ -39,12 +39,24 @@ void DecisionRecord::setChoice(bool alternative, std::optional<int> ruleNumber) 
   _hasChoice = true;
   _alternative = alternative;
   _ruleNumber = ruleNumber;
+  _decisionFile = nullptr;
+}
+
+void DecisionRecord::setDecided(bool alternative, const std::string& file, int line) {
+  setChoice(alternative, line);
+  _decisionFile = &file;
 }
 
 void DecisionRecord::appendChoiceTo(std::string& out) const {
   if (!_hasChoice) return;
   out += _alternative ? "ALTERNATIVE" : "RECOMMENDATION";
-  if (!_ruleNumber) {
+  if (_decisionFile) {
+    out += " [decision ";
+    out += *_decisionFile;
+    out += ':';
+    out += std::to_string(*_ruleNumber);
+    out += ']';
+  } else if (!_ruleNumber) {
     out += " [no rule matched]";
   } else {
     out += " [rule #";

@@ -47,12 +47,17 @@ class DecisionRecord {
   // Which option was taken, and the deciding rule's line when a rule
   // decided.
   void setChoice(bool alternative, std::optional<int> ruleNumber);
+  // Which option was taken by the line `line` of a file of recorded
+  // decisions; `file` must outlive the record.
+  void setDecided(bool alternative, const std::string& file, int line);
   bool hasChoice() const { return _hasChoice; }
-  // Appends "ALTERNATIVE [rule #7]", "RECOMMENDATION [no rule matched]"...
+  // Appends "ALTERNATIVE [rule #7]", "RECOMMENDATION [no rule matched]",
+  // "ALTERNATIVE [decision decisions.txt:12]".
   void appendChoiceTo(std::string& out) const;
 
  private:
   bool _hasChoice = false;
   bool _alternative = false;
-  std::optional<int> _ruleNumber;
+  std::optional<int> _ruleNumber;  // or the line in `_decisionFile`
+  const std::string* _decisionFile = nullptr;
 };

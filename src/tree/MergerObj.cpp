@@ -177,6 +177,10 @@ void MergerObj::recordChoice(bool alternative, std::optional<int> ruleNumber) {
   record().setChoice(alternative, ruleNumber);
 }
 
+void MergerObj::recordDecision(bool alternative, const std::string& file, int line) {
+  record().setDecided(alternative, file, line);
+}
+
 VexUnicodeString MergerObj::getRecommandation() const {
   std::string text;
   if (const DecisionRecord* own = getRecord()) own->recommendation.appendTo(text);

@@ -80,6 +80,9 @@ class MergerObj : public MergerNode {
   void setChoice(const int& choice, const MergerRule* rule);
   // The same for the tree itself: the rule's line, when a rule decided.
   void recordChoice(bool alternative, std::optional<int> ruleNumber);
+  // The same, when a line of a file of recorded decisions decided; `file`
+  // must outlive the node's record.
+  void recordDecision(bool alternative, const std::string& file, int line);
   // The record of the question this node settled, or null.
   const DecisionRecord* getRecord() const;
 

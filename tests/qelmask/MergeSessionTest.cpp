@@ -44,7 +44,7 @@ struct Session : testing::Test {
   int run(const std::string& rules) {
     MergeSession::Names names{dir.write("ref.msk", kRef), dir.write("new.msk", kNew),
                               dir.write("custo.msk", kCusto),
-                              rules.empty() ? "" : dir.write("rules.txt", rules)};
+                              rules.empty() ? "" : dir.write("rules.txt", rules), ""};
     session = std::make_unique<MergeSession>(names, diagnostics);
     return session->run();
   }
@@ -124,7 +124,8 @@ TEST(QuestionLog, NewReplacesTheCustomersNodeOnlyWhenItsVersionIsTaken) {
       {QuestionKind::kNewInNew, kRec, false},      {QuestionKind::kNewInNew, kAlt, false},
   };
   for (const auto& [kind, choice, replaced] : cases) {
-    QuestionLog::Entry entry{kind, nullptr, nullptr, nullptr, nullptr, choice, std::nullopt};
+    QuestionLog::Entry entry{kind,    nullptr, nullptr,      nullptr,
+                             nullptr, choice,  std::nullopt, nullptr};
     EXPECT_EQ(QuestionLog::newReplacedCusto(entry), replaced)
         << questionKind(kind).name << " " << static_cast<int>(choice);
   }

@@ -47,7 +47,8 @@ void writeTable(std::ostream& out, const std::vector<Row>& rows) {
 int Commands::access(const CommandOptions& options, Diagnostics& diagnostics) {
   std::vector<std::string> outputs;
   if (!options.json.empty()) outputs.push_back(options.json);
-  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules};
+  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules,
+                             options.decisions};
   if (!OutputWriter::accept(outputs, inputs.guarded(), options.force, diagnostics)) {
     return kOutputRefused;
   }

@@ -75,7 +75,8 @@ int checkMasks(const CommandOptions& options, Diagnostics& diagnostics) {
 
 int Commands::check(const CommandOptions& options, Diagnostics& diagnostics) {
   if (!options.masks.empty()) return checkMasks(options, diagnostics);
-  MergeSession session({options.ref, options.neu, options.custo, options.rules}, diagnostics);
+  MergeSession session({options.ref, options.neu, options.custo, options.rules, options.decisions},
+                       diagnostics);
   session.setSwapPolicy(MergeSession::SwapPolicy::kReport);
   if (int status = session.run(); status != kDone) return status;
 

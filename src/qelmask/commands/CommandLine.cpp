@@ -47,6 +47,11 @@ void addInputs(CLI::App& command, CommandOptions& options, bool required = true)
   command
       .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
       ->type_name("FILE");
+  command
+      .add_option("--decisions", options.decisions,
+                  "decisions file (qelmask decide, or the report page): choices recorded\n"
+                  "for single questions, applied before any rule")
+      ->type_name("FILE");
 }
 
 void addOutput(CLI::App& command, CommandOptions& options, const char* what) {
@@ -72,7 +77,7 @@ bool namesFiles(const CLI::App& command, std::string& empty) {
 // check takes either the three masks of a merge or masks of its own.
 bool checksEitherWay(const CommandOptions& options, std::string& wrong) {
   bool inputs = !options.ref.empty() || !options.neu.empty() || !options.custo.empty() ||
-                !options.rules.empty();
+                !options.rules.empty() || !options.decisions.empty();
   if (!options.masks.empty()) {
     if (inputs) wrong = "give either masks to check or --ref, --new and --custo, not both";
     return !inputs;
@@ -84,6 +89,16 @@ bool checksEitherWay(const CommandOptions& options, std::string& wrong) {
   else if (options.custo.empty())
     wrong = "--custo is required";
   return wrong.empty();
+}
+
+// --with-subtree keeps a node with everything below it: only the
+// alternative of a dropped node keeps it.
+bool decidesOneWay(const CommandOptions& options, std::string& wrong) {
+  if (!options.withSubtree || options.take == "alternative") return true;
+  wrong =
+      "--with-subtree goes with --take alternative: it keeps a node version N+1 dropped, with "
+      "everything below it";
+  return false;
 }
 
 CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
@@ -98,8 +113,8 @@ CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
   addAllowSwap(*merge, options);
   addFailOn(*merge, options,
             "refuse the merge (status 1, nothing written) when it finds any of these kinds:\n"
-            "grant, revoke, lost-customisation, stale-rule, swap, lost-comment,\n"
-            "ignored-line, moved-line");
+            "grant, revoke, lost-customisation, stale-rule, stale-decision, swap,\n"
+            "lost-comment, ignored-line, moved-line");
   merge->add_flag("--legacy-layout", options.legacyLayout,
                   "write QELPeopleMaskMerger's bytes: an entity's own lines after\n"
                   "its last attribute, where a reader takes them for that attribute's\n"
@@ -118,8 +133,8 @@ CLI::App* addCheck(CLI::App& app, CommandOptions& options) {
   check->add_option("masks", options.masks, "masks to check on their own")->type_name("FILE");
   addFailOn(*check, options,
             "the kinds of findings that make the status 1 (default:\n"
-            "grant,lost-customisation,stale-rule,swap,moved-line; also revoke,\n"
-            "lost-comment, ignored-line)");
+            "grant,lost-customisation,stale-rule,stale-decision,swap,moved-line;\n"
+            "also revoke, lost-comment, ignored-line)");
   check->add_flag("--all", options.all,
                   "list everything in full (lists stop at 20 lines otherwise)");
   check->add_flag("-q,--quiet", options.quiet, "print errors only; the status tells the rest");
@@ -168,6 +183,45 @@ CLI::App* addAccess(CLI::App& app, CommandOptions& options) {
   return access;
 }
 
+CLI::App* addDecide(CLI::App& app, CommandOptions& options) {
+  CLI::App* decide = app.add_subcommand(
+      "decide",
+      "Write a decisions file from a report's JSON: the option taken for each question\n"
+      "named, for the next merge (--decisions), and the rules that come closest");
+  decide->add_option("--report", options.report, "the JSON of qelmask report")
+      ->required()
+      ->type_name("FILE");
+  decide
+      ->add_option("--decisions", options.decisions,
+                   "an earlier decisions file: its lines are kept, but for the questions named")
+      ->type_name("FILE");
+  decide->add_option("--take", options.take, "the option to take: alternative or recommendation")
+      ->required()
+      ->check(CLI::IsMember({"alternative", "recommendation"}))
+      ->type_name("OPTION");
+  decide
+      ->add_option("decision", options.named,
+                   "a question of the report: its number (12) or MASK:IDENTIFIER")
+      ->required()
+      ->type_name("DECISION");
+  decide->add_flag("--with-subtree", options.withSubtree,
+                   "keeping a node version N+1 dropped: settle every question below it the same");
+  decide
+      ->add_option("--rules-output", options.rulesOutput,
+                   "also write the rules that reproduce the choices as far as rules can")
+      ->type_name("FILE");
+  addOutput(*decide, options, "the decisions file");
+  decide->footer(
+      "Exit status:\n"
+      "  0  written\n"
+      "  1  the report, the earlier decisions file or the rule file is missing,\n"
+      "     unreadable or wrong, or a question named is not in the report; nothing\n"
+      "     written\n"
+      "  2  wrong usage\n"
+      "  3  the output was refused or could not be written; nothing written");
+  return decide;
+}
+
 }  // namespace
 
 int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -183,7 +237,8 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   CLI::App* check = addCheck(app, options);
   CLI::App* strip = addStrip(app, options);
   CLI::App* report = addReport(app, options);
-  addAccess(app, options);
+  CLI::App* access = addAccess(app, options);
+  CLI::App* decide = addDecide(app, options);
 
   try {
     app.parse(argc, argv);
@@ -208,7 +263,8 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
       return kWrongUsage;
     }
   }
-  if (std::string wrong; chosen == check && !checksEitherWay(options, wrong)) {
+  if (std::string wrong; (chosen == check && !checksEitherWay(options, wrong)) ||
+                         (chosen == decide && !decidesOneWay(options, wrong))) {
     out.flush();
     err << "qelmask: error: " << wrong << "\n"
         << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";
@@ -219,5 +275,7 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   if (chosen == check) return Commands::check(options, diagnostics);
   if (chosen == strip) return Commands::strip(options, diagnostics);
   if (chosen == report) return Commands::report(options, diagnostics);
-  return Commands::access(options, diagnostics);
+  if (chosen == access) return Commands::access(options, diagnostics);
+  if (chosen == decide) return Commands::decide(options, diagnostics);
+  return kWrongUsage;
 }

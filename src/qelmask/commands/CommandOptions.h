@@ -18,4 +18,12 @@ struct CommandOptions {
   bool all = false;           // check: lists in full
   bool allowSwap = false;     // merge, report, access: --ref and --new taken as given
   std::string failOn;         // merge, check: the kinds of findings that make the status 1
+  std::string
+      decisions;  // merge, check, report, access: recorded choices; decide: the earlier file
+  // decide:
+  std::string report;              // the report's JSON
+  std::string take;                // "alternative" or "recommendation"
+  std::vector<std::string> named;  // the questions, by number or MASK:IDENTIFIER
+  bool withSubtree = false;
+  std::string rulesOutput;  // "" none
 };

@@ -24,4 +24,7 @@ int strip(const CommandOptions& options, Diagnostics& diagnostics);
 // line whose flag it changes, per mask, owner and operation, with its cause:
 // an aligned table on standard output, and JSON for scripts (--json).
 int access(const CommandOptions& options, Diagnostics& diagnostics);
+// `qelmask decide`: a decisions file from a report's JSON, with the option
+// taken for each question named, and the rules that come closest.
+int decide(const CommandOptions& options, Diagnostics& diagnostics);
 }  // namespace Commands

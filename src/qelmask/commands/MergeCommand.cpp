@@ -8,7 +8,8 @@
 int Commands::merge(const CommandOptions& options, Diagnostics& diagnostics) {
   std::vector<std::string> outputs{options.output};
   if (!options.sortedCusto.empty()) outputs.push_back(options.sortedCusto);
-  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules};
+  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules,
+                             options.decisions};
   if (!OutputWriter::accept(outputs, inputs.guarded(), options.force, diagnostics)) {
     return kOutputRefused;
   }

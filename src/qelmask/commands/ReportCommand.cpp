@@ -11,7 +11,8 @@ int Commands::report(const CommandOptions& options, Diagnostics& diagnostics) {
   std::vector<std::string> outputs;
   if (!options.html.empty()) outputs.push_back(options.html);
   if (!options.json.empty()) outputs.push_back(options.json);
-  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules};
+  MergeSession::Names inputs{options.ref, options.neu, options.custo, options.rules,
+                             options.decisions};
   if (!OutputWriter::accept(outputs, inputs.guarded(), options.force, diagnostics)) {
     return kOutputRefused;
   }

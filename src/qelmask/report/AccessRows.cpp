@@ -6,7 +6,10 @@
 #include <thread>
 #include <vector>
 
+#include "qelmask/decisions/DecisionLine.h"
+#include "qelmask/decisions/QuestionPlace.h"
 #include "qelmask/report/JsonText.h"
+#include "qelmask/session/QuestionLog.h"
 #include "qelmask/summary/AccessChanges.h"
 #include "tree/MergerObj.h"
 
@@ -57,6 +60,19 @@ void appendMember(std::string& out, const char* name, std::string_view value, bo
   }
 }
 
+// The decisions-file line that leaves `line` out of the node version N+1
+// added that brought it, or "" when no such node brought it.
+std::string refusalOf(const AccessChanges& access, int decision, const MergerObj* line) {
+  if (decision <= 0 || !line) return {};
+  const QuestionLog::Entry& question = access.causes().question(decision);
+  if (question.kind != QuestionKind::kNewInNew || question.choice != Choice::kRecommendation ||
+      !question.created || question.created == line)
+    return {};
+  return DecisionLine::refusalKey(QuestionPlace::maskOf(question.created),
+                                  QuestionPlace::pathOf(question.neu),
+                                  QuestionPlace::below(question.created, line));
+}
+
 void appendRow(std::string& out, const AccessChanges& access, const AccessChanges::Entry& entry,
                bool withChange, bool withCause) {
   out += '{';
@@ -83,6 +99,11 @@ void appendRow(std::string& out, const AccessChanges& access, const AccessChange
   }
   out += ",\"decision\":";
   out += cause.decision > 0 ? std::to_string(cause.decision) : "null";
+  if (withChange && !withCause) {
+    std::string refuse = refusalOf(access, cause.decision, entry.after);
+    out += ',';
+    appendMember(out, "refuse", refuse, !refuse.empty());
+  }
   out += '}';
 }
 

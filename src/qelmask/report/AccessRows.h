@@ -15,8 +15,10 @@ inline constexpr const char* kFormat = "qelmask-access";
 inline constexpr int kVersion = 1;
 
 // Appends the JSON arrays of the changed lines and of the changed fields.
-// Without `withCause` the rows name only the decision: a document that
-// holds the decisions too says the rest.
+// Without `withCause` (the report) the rows name only the decision, since
+// the document holds the decisions too; a changed line brought by a node
+// version N+1 adds also names the decisions-file line that leaves it out
+// (`refuse`, else null).
 void appendChanges(std::string& out, const AccessChanges& access, bool withCause);
 void appendAuth(std::string& out, const AccessChanges& access, bool withCause);
 // The whole document of `qelmask access --json`.

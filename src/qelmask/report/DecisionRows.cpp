@@ -6,6 +6,8 @@
 
 #include "framework/SideBySide.h"
 #include "framework/VexListValVexUnicodeString.h"
+#include "qelmask/decisions/DecisionLine.h"
+#include "qelmask/decisions/QuestionPlace.h"
 #include "qelmask/report/JsonText.h"
 #include "qelmask/session/QuestionLog.h"
 #include "tree/MergerObj.h"
@@ -40,26 +42,61 @@ Json commentsOf(const MergerObj* custo) {
   return lines;
 }
 
-constexpr size_t kMembers = 14;
+std::optional<std::string_view> viewOf(const MergerObj* node) {
+  return node ? std::optional<std::string_view>(node->value()) : std::nullopt;
+}
+
+Json decisionOf(const MergeDecider::Decision* decision) {
+  if (!decision) return nullptr;
+  Json place = Json::object();
+  place["file"] = text(*decision->file);
+  place["line"] = decision->line;
+  place["withSubtree"] = decision->withSubtree;
+  return place;
+}
+
+// The nodes below a node version N+1 brought that a decisions file can
+// leave out of it: attributes, access lines, filters and values.
+void appendInner(const MergerObj* added, const MergerObj* node, std::string_view mask,
+                 const std::string& path, Json& inner) {
+  for (size_t i = 0; i < node->childCount(); ++i) {
+    const MergerObj* child = node->childAt(i);
+    if (!child || !child->isActive()) continue;
+    std::string_view type = child->type();
+    if (type == "A" || type == "X" || type == "F" || type == "V") {
+      std::string id;
+      child->appendId(id);
+      JsonText::repair(id);
+      Json entry = Json::object();
+      entry["id"] = std::move(id);
+      entry["refuse"] = DecisionLine::refusalKey(mask, path, QuestionPlace::below(added, child));
+      inner.push_back(std::move(entry));
+    }
+    appendInner(added, child, mask, path, inner);
+  }
+}
+
+constexpr size_t kMembers = 17;
 // Below this many questions a second thread costs more than it saves.
 constexpr size_t kTwoHalvesFrom = 4096;
 
 Json rowOf(const QuestionLog::Entry& entry) {
   const QuestionKindInfo& kind = questionKind(entry.kind);
-  const MergerObj* node = kind.recommendation.side == Side::kNew ? entry.neu : entry.custo;
+  const MergerObj* node = QuestionPlace::nodeOf(entry.kind, entry.neu, entry.custo);
   // The identifier of the review record, and the same without the node's
   // own value: the path, as a rule names the node.
   std::string id;
   if (node) node->appendId(id);
-  size_t own = node && !node->value().empty() ? node->value().size() + 2 : 0;
-  std::string path = id.substr(0, id.size() - own);
+  std::string path = QuestionPlace::pathOf(node);
+  std::string_view mask = QuestionPlace::maskOf(entry.created ? entry.created : node);
+  std::string key = DecisionLine::questionKey(
+      mask, path, entry.kind, {viewOf(entry.ref), viewOf(entry.neu), viewOf(entry.custo)});
   JsonText::repair(id);
-  JsonText::repair(path);
 
   Json row = Json::object();
   row.get_ref<Json::object_t&>().reserve(kMembers);
   row["id"] = std::move(id);
-  row["path"] = std::move(path);
+  row["path"] = JsonText::of(path);
   placeOf(entry.created ? entry.created : node, row);
   row["kind"] = kind.name;
   row["ref"] = valueOf(entry.ref);
@@ -72,6 +109,13 @@ Json rowOf(const QuestionLog::Entry& entry) {
   row["rule"] = entry.rule ? Json(*entry.rule) : Json(nullptr);
   row["comments"] = commentsOf(entry.custo);
   row["noEffect"] = QuestionLog::noEffectOnFile(entry);
+  row["key"] = std::move(key);
+  row["decision"] = decisionOf(entry.decision);
+  if (entry.kind == QuestionKind::kNewInNew && !alternative && entry.created) {
+    Json inner = Json::array();
+    appendInner(entry.created, entry.created, mask, path, inner);
+    row["inner"] = std::move(inner);
+  }
   return row;
 }
 

@@ -26,6 +26,7 @@ Json inputsOf(const MergeSession& session) {
     inputs[roles[i]] = std::move(input);
   }
   inputs["rules"] = names.rules.empty() ? Json(nullptr) : text(names.rules);
+  inputs["decisions"] = names.decisions.empty() ? Json(nullptr) : text(names.decisions);
   return inputs;
 }
 
@@ -37,6 +38,7 @@ Json kindsOf(const QuestionLog& questions) {
     entry["text"] = kind.wording;
     entry["label"] = kind.label;
     entry["count"] = questions.countOfKind(kind.kind);
+    entry["withSubtree"] = kind.withSubtree;
     kinds.push_back(std::move(entry));
   }
   return kinds;
@@ -82,6 +84,31 @@ Json accessCountsOf(const AccessChanges& access) {
   return counts;
 }
 
+// What the decisions file did, and every line of it, so that the page can
+// write the file again with the administrator's new choices.
+Json decisionsOf(const RecordedDecisions* decisions, const QuestionLog& questions) {
+  if (!decisions) return nullptr;
+  Json summary = Json::object();
+  summary["file"] = text(decisions->file());
+  summary["lines"] = decisions->lines().size();
+  summary["applied"] = decisions->applied();
+  summary["questions"] = questions.countRecorded();
+  summary["refused"] = decisions->refusals();
+  Json stale = Json::array();
+  for (const RecordedDecisions::Stale& entry : decisions->stale()) {
+    Json line = Json::object();
+    line["line"] = entry.line->line;
+    line["text"] = entry.line->text();
+    line["why"] = text(entry.why);
+    stale.push_back(std::move(line));
+  }
+  summary["stale"] = std::move(stale);
+  Json kept = Json::array();
+  for (const DecisionLine& line : decisions->lines()) kept.push_back(line.text());
+  summary["kept"] = std::move(kept);
+  return summary;
+}
+
 Json summaryOf(const MergeSession& session) {
   const QuestionLog& questions = session.questions();
   int byRule = 0;
@@ -91,7 +118,7 @@ Json summaryOf(const MergeSession& session) {
   summary["recommendation"] = questions.countOfChoice(Choice::kRecommendation);
   summary["alternative"] = questions.countOfChoice(Choice::kAlternative);
   summary["byRule"] = byRule;
-  summary["noRule"] = questions.size() - byRule;
+  summary["noRule"] = questions.size() - byRule - questions.countRecorded();
   summary["kinds"] = kindsOf(questions);
   summary["staleRules"] = session.rules().stale().size();
   summary["lostComments"] = lostCommentsOf(session.lostComments());
@@ -103,6 +130,7 @@ Json summaryOf(const MergeSession& session) {
   }
   summary["noEffect"] = noEffect;
   summary["access"] = accessCountsOf(session.accessChanges());
+  summary["decisions"] = decisionsOf(session.decisions(), questions);
   return summary;
 }
 

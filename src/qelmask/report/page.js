@@ -11,10 +11,18 @@
   const kindOrder = data.summary.kinds.map((kind) => kind.kind);
   const kindText = new Map(data.summary.kinds.map((kind) => [kind.kind, kind.text]));
   const kindShort = new Map(data.summary.kinds.map((kind) => [kind.kind, kind.label]));
+  // The kinds whose alternative may settle every question below its node too.
+  const subtreeKinds = new Set(
+    data.summary.kinds.filter((kind) => kind.withSubtree).map((kind) => kind.kind),
+  );
   const numberFormat = new Intl.NumberFormat("en");
   const svgNs = "http://www.w3.org/2000/svg";
   // The filter values that stand for "no entity" and "no rule".
   const NONE = "\u0000none";
+  // The filter value of the questions a recorded decision settled.
+  const BY_DECISION = "\u0000decision";
+  // The decisions file the report was made with (summary.decisions), or null.
+  const recorded = data.summary.decisions || null;
 
   // --- Building blocks --------------------------------------------------
 
@@ -48,7 +56,19 @@
   }
 
   function deciderKey(decision) {
+    if (decision.decision) return BY_DECISION;
     return decision.rule === null ? NONE : String(decision.rule);
+  }
+
+  // "decision decisions.txt:12": the line of the decisions file that settled it.
+  function decisionLabel(decision) {
+    return "decision " + decision.decision.file + ":" + decision.decision.line;
+  }
+
+  // Who settled a question, in a few words: "rule #14", "decision d.txt:3"...
+  function deciderLabel(decision) {
+    if (decision.decision) return decisionLabel(decision);
+    return decision.rule === null ? "the recommendation" : "rule #" + decision.rule;
   }
 
   function maskKey(decision) {
@@ -68,6 +88,7 @@
         role.toUpperCase() + " " + inputs[role].name + " (" + count(inputs[role].lines) + " lines)",
     );
     parts.push(inputs.rules === null ? "no rule file" : "rules " + inputs.rules);
+    if (inputs.decisions) parts.push("decisions " + inputs.decisions);
     document.getElementById("inputs").textContent = parts.join(" · ");
   }
 
@@ -79,18 +100,29 @@
       ["alternative", summary.alternative, "settled on the alternative"],
       ["by-rule", summary.byRule, "decided by a rule"],
       ["stale-rules", summary.staleRules, "rules that decided nothing"],
-      [
-        "lost-customisations",
-        summary.lostCustomisations.length,
-        "customisations not carried over",
-      ],
+    ];
+    if (recorded !== null) {
+      figures.push(
+        [
+          "by-decision",
+          recorded.questions,
+          "settled by recorded decisions (" + recorded.file + ")",
+        ],
+        ["refused", recorded.refused, "inner lines left out by recorded decisions"],
+        ["stale-decisions", recorded.stale.length, "recorded decisions that no longer apply"],
+      );
+    }
+    figures.push(
+      ["lost-customisations", summary.lostCustomisations.length, "customisations not carried over"],
       ["lost-comments", summary.lostComments.length, "comments not carried over"],
       ["ignored-lines", summary.ignoredLines, "lines the reader ignored"],
       ["no-effect", summary.noEffect, "decisions with no effect on the file"],
-    ];
+    );
+    // What the administrator asked for needs no second look.
+    const calm = ["questions", "recommendation", "by-decision", "refused"];
     const box = document.getElementById("figures");
     for (const [name, value, label] of figures) {
-      const attention = name !== "questions" && name !== "recommendation" && value > 0;
+      const attention = !calm.includes(name) && value > 0;
       box.append(
         el(
           "div",
@@ -141,6 +173,38 @@
       );
     }
     box.append(el("table", { id: "rules-table" }, el("thead", {}, head), body));
+  }
+
+  // The lines of the decisions file that settled nothing: the question they
+  // name is gone or was asked on other values. The merge said why.
+  function renderStaleDecisions() {
+    if (recorded === null) return;
+    document.getElementById("stale-section").hidden = false;
+    const box = document.getElementById("stale");
+    if (recorded.stale.length === 0) {
+      box.append(el("p", { class: "empty" }, "None: every line of " + recorded.file + " applied."));
+      return;
+    }
+    const body = el("tbody");
+    for (const line of recorded.stale) {
+      body.append(
+        el(
+          "tr",
+          { class: "stale", "data-line": line.line },
+          el("td", { class: "number" }, line.line),
+          el("td", { class: "mono decision-line" }, line.text),
+          el("td", {}, line.why),
+        ),
+      );
+    }
+    const head = el(
+      "tr",
+      {},
+      el("th", { class: "number" }, "Line of " + recorded.file),
+      el("th", {}, "Decision"),
+      el("th", {}, "Why it no longer applies"),
+    );
+    box.append(el("table", { id: "stale-table" }, el("thead", {}, head), body));
   }
 
   function renderLostCustomisations() {
@@ -267,23 +331,20 @@
     container.append(chart);
   }
 
+  function deciderText(key) {
+    if (key === NONE) return "no rule: the recommendation";
+    if (key === BY_DECISION) return "recorded decisions (" + recorded.file + ")";
+    return ruleLabel(Number(key));
+  }
+
   function renderCharts() {
     const kinds = data.summary.kinds
       .filter((kind) => kind.count > 0)
       .map((kind) => [kind.text, kind.count, kind.kind]);
     barChart(document.getElementById("chart-kind"), kinds, (kind) => pickFilter({ kind }));
 
-    const byDecider = new Map();
-    for (const decision of decisions) {
-      const key = deciderKey(decision);
-      byDecider.set(key, (byDecider.get(key) || 0) + 1);
-    }
-    const deciders = [...byDecider.entries()]
-      .map(([key, value]) => [
-        key === NONE ? "no rule: the recommendation" : ruleLabel(Number(key)),
-        value,
-        key,
-      ])
+    const deciders = [...deciderCounts.entries()]
+      .map(([key, value]) => [deciderText(key), value, key])
       .sort((a, b) => b[1] - a[1]);
     barChart(document.getElementById("chart-rule"), deciders, (decided) => pickFilter({ decided }));
 
@@ -388,8 +449,19 @@
     {
       key: "decided",
       title: "Decided by",
-      sortKey: (d) => (d.rule === null ? 0 : d.rule),
+      // Recorded decisions after the rules, in the order of their lines.
+      sortKey: (d) => (d.decision ? 1e9 + d.decision.line : d.rule === null ? 0 : d.rule),
       cell: (d) => {
+        if (d.decision) {
+          return el(
+            "td",
+            { class: "by-decision" },
+            decisionLabel(d),
+            d.decision.withSubtree
+              ? el("span", { class: "rule-text" }, "with everything below its node")
+              : null,
+          );
+        }
         if (d.rule === null) return el("td", {}, "recommendation");
         const rule = rulesByNumber.get(d.rule);
         return el(
@@ -399,6 +471,16 @@
           rule ? el("span", { class: "rule-text mono" }, rule.text) : null,
         );
       },
+    },
+    {
+      key: "yours",
+      title: "Your choice",
+      // Your flips first, then what you confirmed, then the rest.
+      sortKey: (d) => {
+        const chosen = typeof d.key === "string" ? choices.get(d.key) : undefined;
+        return chosen === undefined ? 2 : chosen.option === d.choice ? 1 : 0;
+      },
+      cell: (d, i) => choiceCell(d, i),
     },
     {
       key: "comments",
@@ -418,6 +500,12 @@
   for (const decision of decisions) {
     const key = maskKey(decision);
     maskCounts.set(key, (maskCounts.get(key) || 0) + 1);
+  }
+
+  const deciderCounts = new Map();
+  for (const decision of decisions) {
+    const key = deciderKey(decision);
+    deciderCounts.set(key, (deciderCounts.get(key) || 0) + 1);
   }
 
   const entityCounts = new Map();
@@ -450,8 +538,12 @@
     let text = haystacks[i];
     if (text === undefined) {
       const d = decisions[i];
-      const rule = d.rule === null ? "recommendation" : ruleLabel(d.rule);
-      text = [d.id, d.ref, d.new, d.custo, d.taken, d.leftOut, rule, ...d.comments]
+      const by = d.decision
+        ? decisionLabel(d)
+        : d.rule === null
+          ? "recommendation"
+          : ruleLabel(d.rule);
+      text = [d.id, d.ref, d.new, d.custo, d.taken, d.leftOut, by, ...d.comments]
         .filter((part) => part !== null)
         .join("\n")
         .toLowerCase();
@@ -514,7 +606,7 @@
     const body = document.createElement("tbody");
     for (let at = first; at < last; ++at) {
       const i = shown[at];
-      const row = el("tr", { "data-index": i });
+      const row = el("tr", { "data-index": i, class: isChosen(i) ? "chosen" : null });
       for (const column of columns) row.append(column.cell(decisions[i], i));
       body.append(row);
     }
@@ -572,7 +664,15 @@
       "all kinds",
       data.summary.kinds.map((kind) => [kind.kind, kind.text + " (" + count(kind.count) + ")"]),
     );
-    const deciders = [[NONE, "no rule: the recommendation (" + count(data.summary.noRule) + ")"]];
+    const deciders = [
+      [NONE, "no rule: the recommendation (" + count(deciderCounts.get(NONE) || 0) + ")"],
+    ];
+    if (recorded !== null) {
+      deciders.push([
+        BY_DECISION,
+        deciderText(BY_DECISION) + " (" + count(deciderCounts.get(BY_DECISION) || 0) + ")",
+      ]);
+    }
     for (const rule of data.rules)
       deciders.push([
         String(rule.number),
@@ -656,12 +756,13 @@
   // --- Access changes ---------------------------------------------------
 
   const access = data.accessChanges
-    .map((change) => Object.assign({ auth: false }, change))
+    .map((change) => Object.assign({ auth: false, refuse: null }, change))
     .concat(
       data.authChanges.map((change) =>
-        Object.assign({ auth: true, change: "auth", operation: "auth" }, change),
+        Object.assign({ auth: true, change: "auth", operation: "auth", refuse: null }, change),
       ),
     );
+  access.forEach((change, at) => (change.at = at));
   const accessState = { mask: "", change: "", entity: "", page: 0 };
   const accessPageSize = 100;
   let accessShown = access;
@@ -709,7 +810,7 @@
   function accessCause(change) {
     if (change.decision === null) return "no question on it or above it";
     const d = decisions[change.decision - 1];
-    const by = d.rule === null ? " (recommendation)" : " (rule #" + d.rule + ")";
+    const by = d.rule === null && !d.decision ? " (recommendation)" : " (" + deciderLabel(d) + ")";
     // A decision on the owner or on the line itself needs no more words.
     const owner = change.node;
     const below = d.id.startsWith(owner + "/") ? d.id.slice(owner.length + 1) : null;
@@ -736,7 +837,10 @@
       body.append(
         el(
           "tr",
-          { class: "change-" + change.change },
+          {
+            class: "change-" + change.change + (isRefused(change) ? " chosen" : ""),
+            "data-at": change.at,
+          },
           el("td", { class: "mono" }, change.mask),
           el("td", { class: "mono node" }, ...breakable(change.node)),
           el("td", { class: "mono" }, change.operation),
@@ -744,6 +848,7 @@
           valueCell(change.after),
           el("td", { class: "change" }, change.change),
           el("td", {}, cause),
+          refuseCell(change),
         ),
       );
     }
@@ -808,20 +913,563 @@
     document.getElementById("access").addEventListener("click", (event) => {
       const decision = event.target.dataset && event.target.dataset.decision;
       if (decision) pickFilter({ decision });
+      if (event.target.dataset && event.target.dataset.act === "refuse") {
+        toggleRefusal(access[Number(event.target.closest("tr").dataset.at)]);
+      }
     });
     renderAccessRows();
+  }
+
+  // --- Your decisions -----------------------------------------------------
+
+  // What the administrator chooses on the page: an option for a question
+  // (by its key) or an access line left out (by its refusal line). They are
+  // written out as a decisions file that the next merge applies, and kept in
+  // the browser meanwhile, so that a reload loses nothing.
+
+  const DECISIONS_HEADER =
+    "# qelmask decisions: mask, node, kind, REF, NEW, CUSTO, option (qelmask-decisions(5))";
+  const OPTIONS = ["recommendation", "alternative"];
+  // key -> { index, option, withSubtree }, in the order they were made.
+  const choices = new Map();
+  // Refusal lines -> the access change each leaves out.
+  const refusals = new Map();
+  // Refusal lines -> the first access change with it (refusable lines only).
+  const refusable = new Map();
+  for (const change of access) {
+    if (change.refuse && !refusable.has(change.refuse)) refusable.set(change.refuse, change);
+  }
+  // Decision number -> its access changes per kind of change; made when a
+  // choice is first shown.
+  let accessTally = null;
+  // Why the browser could not keep the choices, or null.
+  let storageProblem = null;
+
+  function otherOption(option) {
+    return option === "alternative" ? "recommendation" : "alternative";
+  }
+
+  function optionText(d, option) {
+    return option === d.choice ? d.taken : d.leftOut;
+  }
+
+  // Only keeping a node version N+1 dropped may settle the questions below it too.
+  function canSubtree(d, option) {
+    return subtreeKinds.has(d.kind) && option === "alternative";
+  }
+
+  function hasKey(d) {
+    return typeof d.key === "string";
+  }
+
+  function isChosen(i) {
+    return hasKey(decisions[i]) && choices.has(decisions[i].key);
+  }
+
+  function isRefused(change) {
+    return change.refuse !== null && refusals.has(change.refuse);
+  }
+
+  // The key of a line of a decisions file: a refusal is its own key, a
+  // question's is its first six fields.
+  function lineKey(line) {
+    const fields = line.split("\t");
+    return fields.length === 4 && fields[2] === "without" ? line : fields.slice(0, 6).join("\t");
+  }
+
+  function choiceLine(key, chosen) {
+    return key + "\t" + chosen.option + (chosen.withSubtree ? "\twith-subtree" : "");
+  }
+
+  // The decisions file: the lines of the file the report was made with,
+  // each replaced by a choice made here on the same key, and the new ones.
+  // A question's mask, node and kind: the first three fields of its key.
+  function questionOf(key) {
+    return key.split("\t").slice(0, 3).join("\t");
+  }
+
+  function decisionsText() {
+    const lines = new Map();
+    for (const line of recorded === null ? [] : recorded.kept) lines.set(lineKey(line), line);
+    // A choice on a question takes the place of its lines that no longer
+    // applied, made on other values.
+    const stale = new Set(recorded === null ? [] : recorded.stale.map((entry) => entry.text));
+    const chosenQuestions = new Set([...choices.keys()].map(questionOf));
+    for (const [key, line] of [...lines]) {
+      if (stale.has(line) && chosenQuestions.has(questionOf(key)) && !choices.has(key)) {
+        lines.delete(key);
+      }
+    }
+    for (const [key, chosen] of choices) lines.set(key, choiceLine(key, chosen));
+    for (const line of refusals.keys()) lines.set(line, line);
+    const keys = [...lines.keys()].sort((a, b) => (a < b ? -1 : a > b ? 1 : 0));
+    return [DECISIONS_HEADER, ...keys.map((key) => lines.get(key))]
+      .map((line) => line + "\n")
+      .join("");
+  }
+
+  // --- Kept in the browser
+
+  // FNV-1a over the text's UTF-16 units: enough to tell one report from another.
+  function digest(text) {
+    let hash = 0x811c9dc5;
+    for (let i = 0; i < text.length; ++i) {
+      hash ^= text.charCodeAt(i);
+      hash = Math.imul(hash, 0x01000193);
+    }
+    return (hash >>> 0).toString(16).padStart(8, "0");
+  }
+
+  // The choices of one report, not of another made from other inputs.
+  const storageKey =
+    "qelmask-decisions:" +
+    digest(
+      [
+        JSON.stringify(data.inputs),
+        decisions.length,
+        decisions.length > 0 ? decisions[0].key : "",
+        decisions.length > 0 ? decisions[decisions.length - 1].key : "",
+      ].join("\n"),
+    );
+
+  // Private windows and full or forbidden storage throw: the page goes on
+  // without keeping the choices, and says so.
+  function storageFailed(error) {
+    storageProblem =
+      "This browser does not keep your choices (" +
+      (error && error.name ? error.name : String(error)) +
+      "): download them before you close the page.";
+  }
+
+  function saveChoices() {
+    try {
+      if (choices.size === 0 && refusals.size === 0) {
+        window.localStorage.removeItem(storageKey);
+      } else {
+        const saved = {
+          choices: [...choices].map(([key, chosen]) => [key, chosen.option, chosen.withSubtree]),
+          refusals: [...refusals.keys()],
+        };
+        window.localStorage.setItem(storageKey, JSON.stringify(saved));
+      }
+      storageProblem = null;
+    } catch (error) {
+      storageFailed(error);
+    }
+  }
+
+  function restoreChoices() {
+    let saved = null;
+    try {
+      const text = window.localStorage.getItem(storageKey);
+      if (text !== null) saved = JSON.parse(text);
+    } catch (error) {
+      if (error instanceof SyntaxError) return;
+      storageFailed(error);
+      return;
+    }
+    if (saved === null || typeof saved !== "object") return;
+    const entries = Array.isArray(saved.choices) ? saved.choices : [];
+    if (entries.length > 0) {
+      const indexes = new Map();
+      decisions.forEach((d, i) => {
+        if (hasKey(d)) indexes.set(d.key, i);
+      });
+      for (const entry of entries) {
+        if (!Array.isArray(entry)) continue;
+        const [key, option, withSubtree] = entry;
+        const index = indexes.get(key);
+        if (index === undefined || !OPTIONS.includes(option)) continue;
+        const subtree = withSubtree === true && canSubtree(decisions[index], option);
+        choices.set(key, { index, option, withSubtree: subtree });
+      }
+    }
+    for (const line of Array.isArray(saved.refusals) ? saved.refusals : []) {
+      if (refusable.has(line)) refusals.set(line, refusable.get(line));
+    }
+  }
+
+  // --- The controls in the tables
+
+  function choiceButton(act, text, pressed, title) {
+    return el(
+      "button",
+      { type: "button", class: "choose", "data-act": act, "aria-pressed": String(pressed), title },
+      text,
+    );
+  }
+
+  // The cell of a question: take the option left out, or confirm the one taken.
+  function choiceCell(d, i) {
+    const cell = el("td", { class: "your-choice" });
+    if (!hasKey(d)) return cell;
+    const chosen = choices.get(d.key);
+    const other = otherOption(d.choice);
+    const controls = [
+      [
+        other,
+        choiceButton(
+          "take",
+          "take " + d.leftOut,
+          chosen !== undefined && chosen.option === other,
+          "decide for the " + other + ": " + d.leftOut,
+        ),
+      ],
+      [
+        d.choice,
+        choiceButton(
+          "confirm",
+          "confirm",
+          chosen !== undefined && chosen.option === d.choice,
+          "decide for the " + d.choice + ": " + d.taken,
+        ),
+      ],
+    ];
+    for (const [option, button] of controls) {
+      cell.append(button);
+      if (!canSubtree(d, option)) continue;
+      const subtree = chosen !== undefined && chosen.withSubtree;
+      cell.append(
+        el(
+          "label",
+          { class: "subtree", title: "settle every question below this node the same way" },
+          el("input", { type: "checkbox", "data-act": "subtree", checked: subtree ? "" : null }),
+          "with everything below",
+        ),
+      );
+    }
+    cell.dataset.index = i;
+    return cell;
+  }
+
+  function refuseCell(change) {
+    if (change.refuse === null) return el("td", {});
+    return el(
+      "td",
+      { class: "your-choice" },
+      choiceButton(
+        "refuse",
+        "leave out",
+        isRefused(change),
+        "add the node version N+1 brings without this access line",
+      ),
+    );
+  }
+
+  // Puts a new cell in the place of `old`, the focus where it was.
+  function replaceCell(old, cell) {
+    const focused = old.contains(document.activeElement)
+      ? document.activeElement.dataset.act
+      : null;
+    old.replaceWith(cell);
+    if (focused) {
+      const again = cell.querySelector('[data-act="' + focused + '"]');
+      if (again) again.focus();
+    }
+  }
+
+  // Redraws what shows a choice: its row when on the page, and the panel.
+  function showChoice(i) {
+    const row = document.querySelector('#decisions tbody tr[data-index="' + i + '"]');
+    if (row) {
+      const at = columns.findIndex((column) => column.key === "yours");
+      row.classList.toggle("chosen", isChosen(i));
+      replaceCell(row.cells[at], choiceCell(decisions[i], i));
+    }
+    renderChoices();
+  }
+
+  function showRefusal(change) {
+    const row = document.querySelector('#access tbody tr[data-at="' + change.at + '"]');
+    if (row) {
+      row.classList.toggle("chosen", isRefused(change));
+      replaceCell(row.cells[row.cells.length - 1], refuseCell(change));
+    }
+    renderChoices();
+  }
+
+  // A second click on the option chosen takes the choice back.
+  function choose(i, option) {
+    const d = decisions[i];
+    const chosen = choices.get(d.key);
+    if (chosen !== undefined && chosen.option === option) choices.delete(d.key);
+    else choices.set(d.key, { index: i, option, withSubtree: false });
+    saveChoices();
+    showChoice(i);
+  }
+
+  // "With everything below" is the alternative with its subtree: ticking it
+  // takes the alternative, clearing it keeps the alternative alone.
+  function chooseSubtree(i, on) {
+    const d = decisions[i];
+    const chosen = choices.get(d.key);
+    if (on || (chosen !== undefined && chosen.option === "alternative")) {
+      choices.set(d.key, { index: i, option: "alternative", withSubtree: on });
+    }
+    saveChoices();
+    showChoice(i);
+  }
+
+  function unchoose(key) {
+    const chosen = choices.get(key);
+    if (chosen === undefined) return;
+    choices.delete(key);
+    saveChoices();
+    showChoice(chosen.index);
+  }
+
+  function toggleRefusal(change) {
+    if (refusals.has(change.refuse)) refusals.delete(change.refuse);
+    else refusals.set(change.refuse, change);
+    saveChoices();
+    showRefusal(change);
+  }
+
+  function setupChoices() {
+    const table = document.getElementById("decisions");
+    table.addEventListener("click", (event) => {
+      const act = event.target.dataset && event.target.dataset.act;
+      if (act !== "take" && act !== "confirm") return;
+      const i = Number(event.target.closest("td").dataset.index);
+      const d = decisions[i];
+      choose(i, act === "take" ? otherOption(d.choice) : d.choice);
+    });
+    table.addEventListener("change", (event) => {
+      if (!event.target.dataset || event.target.dataset.act !== "subtree") return;
+      chooseSubtree(Number(event.target.closest("td").dataset.index), event.target.checked);
+    });
+    document.getElementById("yours").addEventListener("click", (event) => {
+      const target = event.target.dataset || {};
+      if (target.decision) pickFilter({ decision: target.decision });
+      if (target.undo === "choice") unchoose(event.target.closest("tr").dataset.key);
+      if (target.undo === "refusal") {
+        const change = refusals.get(event.target.closest("tr").dataset.key);
+        if (change) toggleRefusal(change);
+      }
+    });
+    document.getElementById("yours-download").addEventListener("click", downloadDecisions);
+    document.getElementById("yours-clear").addEventListener("click", () => {
+      choices.clear();
+      refusals.clear();
+      saveChoices();
+      renderRows();
+      renderAccessRows();
+      renderChoices();
+    });
+    document.getElementById("yours-file-box").addEventListener("toggle", renderChoices);
+  }
+
+  // The file goes through a link to its bytes in memory: nothing leaves the page.
+  function downloadDecisions() {
+    const url = URL.createObjectURL(new Blob([decisionsText()], { type: "text/plain" }));
+    const link = el("a", { href: url, download: "decisions.txt", hidden: "" });
+    document.body.append(link);
+    link.click();
+    link.remove();
+    // The browser reads the bytes after the click returns.
+    setTimeout(() => URL.revokeObjectURL(url), 60000);
+  }
+
+  // --- The panel
+
+  function tallyAccess() {
+    if (accessTally !== null) return accessTally;
+    accessTally = new Map();
+    for (const change of access) {
+      if (change.decision === null) continue;
+      let tally = accessTally.get(change.decision);
+      if (tally === undefined) {
+        tally = { granted: 0, revoked: 0, changed: 0, auth: 0 };
+        accessTally.set(change.decision, tally);
+      }
+      tally[change.change] = (tally[change.change] || 0) + 1;
+    }
+    return accessTally;
+  }
+
+  // "1 granted, 2 revoked access lines", or null when there are none.
+  function accessText(number) {
+    const tally = tallyAccess().get(number);
+    if (tally === undefined) return null;
+    const parts = ["granted", "revoked", "changed"]
+      .filter((change) => tally[change] > 0)
+      .map((change) => count(tally[change]) + " " + change);
+    const lines = tally.granted + tally.revoked + tally.changed;
+    let text =
+      parts.length === 0 ? "" : parts.join(", ") + (lines === 1 ? " access line" : " access lines");
+    if (tally.auth > 0)
+      text += (text === "" ? "" : "; ") + "auth changed on " + attributes(tally.auth);
+    return text;
+  }
+
+  // What a choice changes against the report: the option, and the access
+  // changes the decision made, undone by a flip or kept by a confirmation.
+  function choiceEffects(d, i, chosen) {
+    const effects = [];
+    const flips = chosen.option !== d.choice;
+    effects.push(
+      flips
+        ? optionText(d, chosen.option) + " instead of " + d.taken + " (" + deciderLabel(d) + ")"
+        : "confirms " + d.taken + " (" + deciderLabel(d) + ")",
+    );
+    if (chosen.withSubtree) effects.push("and every question below this node, the same way");
+    const lines = accessText(i + 1);
+    if (lines !== null) effects.push((flips ? "undoes " : "keeps ") + lines);
+    const moot = [...refusals.values()].filter((change) => change.decision === i + 1).length;
+    if (flips && moot > 0 && Array.isArray(d.inner)) {
+      effects.push("the node is not added: the lines you leave out of it no longer matter");
+    }
+    return effects;
+  }
+
+  function effectsCell(effects, line) {
+    return el(
+      "td",
+      {},
+      ...effects.map((effect) => el("span", { class: "effect" }, effect)),
+      el("code", { class: "decision-line" }, line),
+    );
+  }
+
+  function choiceRow(key, chosen) {
+    const d = decisions[chosen.index];
+    const option =
+      chosen.option === d.choice ? "confirm " + d.taken : "take " + optionText(d, chosen.option);
+    return el(
+      "tr",
+      { "data-key": key, class: chosen.option === d.choice ? null : "flip" },
+      el(
+        "td",
+        { class: "number" },
+        el(
+          "button",
+          { type: "button", class: "link", "data-decision": chosen.index + 1 },
+          "#" + (chosen.index + 1),
+        ),
+      ),
+      el("td", { class: "mono" }, d.mask === null ? "" : d.mask),
+      el("td", { class: "mono node" }, ...breakable(d.id)),
+      el("td", { class: "kind" }, kindShort.get(d.kind) || d.kind),
+      el("td", { class: "option" }, option + (chosen.withSubtree ? ", with everything below" : "")),
+      effectsCell(choiceEffects(d, chosen.index, chosen), choiceLine(key, chosen)),
+      el("td", {}, el("button", { type: "button", "data-undo": "choice" }, "undo")),
+    );
+  }
+
+  function refusalRow(line, change) {
+    const d = change.decision === null ? null : decisions[change.decision - 1];
+    const effects = [
+      "leaves out " +
+        change.operation +
+        " (" +
+        (change.before === null ? "none" : change.before) +
+        " → " +
+        (change.after === null ? "none" : change.after) +
+        ", " +
+        change.change +
+        ")" +
+        (d === null ? "" : " from the node #" + change.decision + " adds"),
+    ];
+    return el(
+      "tr",
+      { "data-key": line },
+      el(
+        "td",
+        { class: "number" },
+        d === null
+          ? ""
+          : el(
+              "button",
+              { type: "button", class: "link", "data-decision": change.decision },
+              "#" + change.decision,
+            ),
+      ),
+      el("td", { class: "mono" }, change.mask),
+      el("td", { class: "mono node" }, ...breakable(change.node), " " + change.operation),
+      el("td", { class: "kind" }, "access line"),
+      el("td", { class: "option" }, "leave out"),
+      effectsCell(effects, line),
+      el("td", {}, el("button", { type: "button", "data-undo": "refusal" }, "undo")),
+    );
+  }
+
+  function renderChoices() {
+    const box = document.getElementById("yours");
+    const made = [...choices].sort((a, b) => a[1].index - b[1].index);
+    const refused = [...refusals].sort((a, b) => a[1].at - b[1].at);
+    const replaced =
+      recorded === null
+        ? 0
+        : recorded.kept.filter((line) => {
+            const key = lineKey(line);
+            return choices.has(key) || refusals.has(key);
+          }).length;
+    const keptLines = recorded === null ? 0 : recorded.kept.length;
+    const parts = [
+      count(made.length) + (made.length === 1 ? " choice" : " choices"),
+      count(refused.length) + (refused.length === 1 ? " line left out" : " lines left out"),
+    ];
+    let status = "Your decisions: " + parts.join(", ") + ".";
+    if (keptLines > 0) {
+      status +=
+        " The file keeps the " +
+        count(keptLines) +
+        " lines of " +
+        recorded.file +
+        (replaced > 0 ? ", " + count(replaced) + " of them replaced by your choices" : "") +
+        ".";
+    }
+    document.getElementById("yours-status").textContent = status;
+    const warning = document.getElementById("yours-storage");
+    warning.hidden = storageProblem === null;
+    warning.textContent = storageProblem || "";
+    document.getElementById("yours-clear").disabled = made.length + refused.length === 0;
+
+    box.replaceChildren();
+    if (made.length + refused.length === 0) {
+      box.append(
+        el(
+          "p",
+          { class: "empty" },
+          "None yet: take or confirm an option in the table of decisions, or leave out an access line.",
+        ),
+      );
+    } else {
+      const body = el("tbody");
+      for (const [key, chosen] of made) body.append(choiceRow(key, chosen));
+      for (const [line, change] of refused) body.append(refusalRow(line, change));
+      const head = el(
+        "tr",
+        {},
+        el("th", { class: "number" }, "#"),
+        el("th", {}, "Mask"),
+        el("th", {}, "Node"),
+        el("th", {}, "Kind"),
+        el("th", {}, "Your choice"),
+        el("th", {}, "What it changes"),
+        el("th", {}, ""),
+      );
+      box.append(el("table", { id: "yours-table" }, el("thead", {}, head), body));
+    }
+    // The file is written out only when someone looks at it.
+    const file = document.getElementById("yours-file");
+    file.textContent = document.getElementById("yours-file-box").open ? decisionsText() : "";
   }
 
   renderInputs();
   renderFigures();
   renderCharts();
   renderRules();
+  renderStaleDecisions();
   renderLostCustomisations();
   renderLostComments();
+  restoreChoices();
   setupAccess();
   setupFilters();
   setupTable();
+  setupChoices();
   renderRows();
+  renderChoices();
   document.title = "qelmask report: " + data.inputs.custo.name;
   document.body.dataset.ready = "true";
 })();

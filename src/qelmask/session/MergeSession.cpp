@@ -6,6 +6,7 @@
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/ParallelParse.h"
 #include "maskfile/ReviewRecordLines.h"
+#include "qelmask/decisions/DecisionsFile.h"
 #include "qelmask/output/ExitStatus.h"
 #include "qelmask/session/InputFile.h"
 #include "qelmask/session/RuleFileReader.h"
@@ -23,7 +24,11 @@ std::string counted(size_t count, const std::string& what) {
 }  // namespace
 
 std::vector<OutputGuard::Other> MergeSession::Names::guarded() const {
-  return {{"the input", ref}, {"the input", neu}, {"the input", custo}, {"the rule file", rules}};
+  return {{"the input", ref},
+          {"the input", neu},
+          {"the input", custo},
+          {"the rule file", rules},
+          {"the decisions file", decisions}};
 }
 
 MergeSession::MergeSession(Names names, Diagnostics& diagnostics, MaskLayout layout)
@@ -37,6 +42,8 @@ MergeSession::~MergeSession() { MergerRule::end(); }
 
 int MergeSession::run() {
   int status = loadRules();
+  int decisions = loadDecisions();
+  if (status == kDone) status = decisions;
   // A missing mask is worth knowing about together with the rule errors.
   int read = readInputs();
   if (status != kDone) return status;
@@ -78,6 +85,16 @@ int MergeSession::loadRules() {
   _ruleProblems = static_cast<int>(reader.problems().size());
   if (_ruleProblems > 0) return kInputProblem;
   _diagnostics.progress() << "Rules: " << reader.ruleCount() << " from " << _names.rules << "\n";
+  return kDone;
+}
+
+int MergeSession::loadDecisions() {
+  if (_names.decisions.empty()) return kDone;
+  DecisionsFile file;
+  if (!file.load(_names.decisions, _diagnostics)) return kInputProblem;
+  _diagnostics.progress() << "Decisions: " << file.lines().size() << " from " << _names.decisions
+                          << "\n";
+  _decisions = std::make_unique<RecordedDecisions>(_names.decisions, file.lines());
   return kDone;
 }
 
@@ -147,7 +164,7 @@ int MergeSession::merge() {
   }
   if (status != kDone) return status;
   _result.setSeparator(_custo.getSeparator());
-  _custo.merge(_ref, _neu, _result, &_recorder);
+  _custo.merge(_ref, _neu, _result, &_recorder, _decisions.get());
   return kDone;
 }
 
@@ -178,6 +195,6 @@ void MergeSession::collect() {
 void MergeSession::writeSummary(std::ostream& out, bool listIgnored, bool listAll) const {
   out << "\n";
   MergeSummary::write(out, {_questions, _rules, _lost, _accessChanges, _lostCustomisations,
-                            _names.rules, _names.custo, listAll});
+                            _names.rules, _names.custo, listAll, _decisions.get()});
   MergeSummary::writeIgnored(out, _inputs, listIgnored);
 }

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "maskfile/MaskLayout.h"
 #include "maskfile/MergerFile.h"
 #include "platform/OutputGuard.h"
+#include "qelmask/decisions/RecordedDecisions.h"
 #include "qelmask/output/Diagnostics.h"
 #include "qelmask/session/MaskInput.h"
 #include "qelmask/session/MergeRecorder.h"
@@ -26,6 +28,7 @@ class MergeSession {
  public:
   struct Names {
     std::string ref, neu, custo, rules;  // rules: "" for none
+    std::string decisions;               // "" for none
 
     // The files that no output of the run may be.
     std::vector<OutputGuard::Other> guarded() const;
@@ -48,6 +51,7 @@ class MergeSession {
   int run();
 
   int loadRules();
+  int loadDecisions();
   int readInputs();
   int merge();
   // Rule usage and lost comments, once the merge is over.
@@ -62,6 +66,8 @@ class MergeSession {
   MergerFile& custo() { return _custo; }
   const QuestionLog& questions() const { return _questions; }
   const RuleUsage& rules() const { return _rules; }
+  // The recorded decisions given, or null.
+  const RecordedDecisions* decisions() const { return _decisions.get(); }
   const LostComments& lostComments() const { return _lost; }
   const AccessChanges& accessChanges() const { return _accessChanges; }
   const LostCustomisations& lostCustomisations() const { return _lostCustomisations; }
@@ -93,6 +99,7 @@ class MergeSession {
   QuestionLog _questions;
   MergeRecorder _recorder{_questions};
   RuleUsage _rules;
+  std::unique_ptr<RecordedDecisions> _decisions;
   LostComments _lost;
   AccessChanges _accessChanges;
   LostCustomisations _lostCustomisations;

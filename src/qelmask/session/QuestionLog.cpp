@@ -9,7 +9,7 @@
 void QuestionLog::add(const MergeObserver::Question& q) {
   std::optional<int> rule;
   if (q.rule) rule = q.rule->getNumber();
-  _entries.push_back({q.kind, q.ref, q.neu, q.custo, q.created, q.choice, rule});
+  _entries.push_back({q.kind, q.ref, q.neu, q.custo, q.created, q.choice, rule, q.decision});
 }
 
 int QuestionLog::countOfKind(QuestionKind kind) const {
@@ -20,6 +20,11 @@ int QuestionLog::countOfKind(QuestionKind kind) const {
 int QuestionLog::countOfChoice(Choice choice) const {
   return static_cast<int>(std::count_if(_entries.begin(), _entries.end(),
                                         [&](const Entry& e) { return e.choice == choice; }));
+}
+
+int QuestionLog::countRecorded() const {
+  return static_cast<int>(std::count_if(_entries.begin(), _entries.end(),
+                                        [](const Entry& e) { return e.decision != nullptr; }));
 }
 
 bool QuestionLog::newReplacedCusto(const Entry& entry) {

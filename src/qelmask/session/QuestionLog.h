@@ -20,6 +20,9 @@ class QuestionLog {
     const MergerObj* created;  // may be null
     Choice choice;
     std::optional<int> rule;  // the deciding rule's line, when a rule decided
+    // The recorded choice that decided instead, or null; alive as long as
+    // the session.
+    const MergeDecider::Decision* decision;
 
     const QuestionOption& taken() const { return questionKind(kind).option(choice); }
   };
@@ -30,6 +33,8 @@ class QuestionLog {
   int size() const { return static_cast<int>(_entries.size()); }
   int countOfKind(QuestionKind kind) const;
   int countOfChoice(Choice choice) const;
+  // How many a recorded choice settled.
+  int countRecorded() const;
   // Whether version N+1's node took the place of the customer's in the
   // output: NEW's node was kept.
   static bool newReplacedCusto(const Entry& entry);

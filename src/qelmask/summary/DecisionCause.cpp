@@ -27,6 +27,10 @@ DecisionCause::Cause DecisionCause::of(const MergerObj* before, const MergerObj*
   return {0, "no question on it or above it"};
 }
 
+const QuestionLog::Entry& DecisionCause::question(int decision) const {
+  return _questions.entries()[static_cast<size_t>(decision - 1)];
+}
+
 std::string DecisionCause::describe(int index, const MergerObj* on, const MergerObj* node,
                                     const MergerObj* owner) const {
   const QuestionLog::Entry& question = _questions.entries()[static_cast<size_t>(index)];
@@ -37,7 +41,13 @@ std::string DecisionCause::describe(int index, const MergerObj* on, const Merger
   text += questionKind(question.kind).name;
   text += ": ";
   text += question.taken().text;
-  if (question.rule) {
+  if (question.decision) {
+    text += " (decision ";
+    text += *question.decision->file;
+    text += ':';
+    text += std::to_string(question.decision->line);
+    text += ')';
+  } else if (question.rule) {
     text += " (rule #";
     text += std::to_string(*question.rule);
     text += ')';

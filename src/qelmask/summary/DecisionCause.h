@@ -3,8 +3,9 @@
 #include <string>
 #include <unordered_map>
 
+#include "qelmask/session/QuestionLog.h"
+
 class MergerObj;
-class QuestionLog;
 
 // Which decision of a merge made a node of the result or left out a node of
 // the customer's mask: the question on the node itself or, failing that,
@@ -22,6 +23,8 @@ class DecisionCause {
   // `after` (either may be null). `owner`, when given, is named beside the
   // cause already and is not repeated.
   Cause of(const MergerObj* before, const MergerObj* after, const MergerObj* owner = nullptr) const;
+  // The question a cause names by its number.
+  const QuestionLog::Entry& question(int decision) const;
 
  private:
   std::string describe(int index, const MergerObj* on, const MergerObj* node,

@@ -8,7 +8,7 @@
 namespace {
 
 constexpr std::array<const char*, Findings::kKinds> kNames = {
-    "grant", "revoke",       "lost-customisation", "stale-rule",
+    "grant", "revoke",       "lost-customisation", "stale-rule", "stale-decision",
     "swap",  "lost-comment", "ignored-line",       "moved-line"};
 
 }  // namespace
@@ -42,6 +42,8 @@ Findings Findings::of(const MergeSession& session) {
   }
   findings._counts[kLostCustomisation] = session.lostCustomisations().entries().size();
   findings._counts[kStaleRule] = session.rules().stale().size();
+  if (const RecordedDecisions* decisions = session.decisions())
+    findings._counts[kStaleDecision] = decisions->stale().size();
   findings._counts[kSwap] = session.swap().swapped ? 1 : 0;
   findings._counts[kLostComment] = session.lostComments().entries().size();
   findings._counts[kIgnoredLine] =

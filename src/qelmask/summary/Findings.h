@@ -16,6 +16,7 @@ class Findings {
     kRevoke,
     kLostCustomisation,
     kStaleRule,
+    kStaleDecision,
     kSwap,
     kLostComment,
     kIgnoredLine,
@@ -26,7 +27,7 @@ class Findings {
 
   // What `check` fails on unless told otherwise.
   static constexpr const char* kDefaultFailOn =
-      "grant,lost-customisation,stale-rule,swap,moved-line";
+      "grant,lost-customisation,stale-rule,stale-decision,swap,moved-line";
 
   static const char* name(Kind kind);
   // The kinds of a comma-separated list; false with the word it does not

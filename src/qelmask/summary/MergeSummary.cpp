@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "qelmask/decisions/RecordedDecisions.h"
 #include "qelmask/session/QuestionLog.h"
 #include "qelmask/session/ReadLog.h"
 #include "qelmask/session/RuleUsage.h"
@@ -31,24 +32,13 @@ void writeQuestions(std::ostream& out, const QuestionLog& questions) {
   }
 }
 
-void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUsage& rules) {
-  int byRule = 0;
-  for (const RuleUsage::Entry& rule : rules.entries()) byRule += rule.decided();
-  out << "Decided by:\n";
-  count(out, questions.size() - byRule);
-  out << "no rule: the recommendation\n";
-  for (const RuleUsage::Entry& rule : rules.entries()) {
-    if (rule.decided() == 0) continue;
-    count(out, rule.decided());
-    out << "rule #" << rule.number << " \"" << rule.text << "\": ";
-    if (rule.alternative == 0) {
-      out << "the recommendation\n";
-    } else if (rule.recommendation == 0) {
-      out << "the alternative\n";
-    } else {
-      out << rule.recommendation << " the recommendation, " << rule.alternative
-          << " the alternative\n";
-    }
+void writeChoices(std::ostream& out, int recommendation, int alternative) {
+  if (alternative == 0) {
+    out << "the recommendation\n";
+  } else if (recommendation == 0) {
+    out << "the alternative\n";
+  } else {
+    out << recommendation << " the recommendation, " << alternative << " the alternative\n";
   }
 }
 
@@ -60,6 +50,46 @@ void writeCapped(std::ostream& out, const Entries& entries, bool all, Line line)
   for (size_t i = 0; i < shown; ++i) line(entries[i]);
   if (shown < entries.size())
     out << "  ... " << entries.size() - shown << " more (qelmask check --all lists them all)\n";
+}
+
+// One line per recorded decision that settled questions, in file order.
+void writeRecorded(std::ostream& out, const QuestionLog& questions,
+                   const RecordedDecisions& decisions, bool all) {
+  struct Use {
+    const DecisionLine* line;
+    int recommendation = 0, alternative = 0;
+  };
+  std::vector<Use> uses(decisions.lines().size());
+  for (const QuestionLog::Entry& entry : questions.entries()) {
+    if (!entry.decision) continue;
+    const DecisionLine& line = decisions.lineOf(*entry.decision);
+    Use& use = uses[static_cast<size_t>(&line - decisions.lines().data())];
+    use.line = &line;
+    (entry.choice == Choice::kAlternative ? use.alternative : use.recommendation) += 1;
+  }
+  std::erase_if(uses, [](const Use& use) { return use.line == nullptr; });
+  writeCapped(out, uses, all, [&](const Use& use) {
+    count(out, use.recommendation + use.alternative);
+    out << "decision " << decisions.file() << ":" << use.line->line << " \"" << use.line->mask
+        << " " << use.line->node << " " << questionKind(use.line->kind).name << "\": ";
+    writeChoices(out, use.recommendation, use.alternative);
+  });
+}
+
+void writeDeciders(std::ostream& out, const QuestionLog& questions, const RuleUsage& rules,
+                   const RecordedDecisions* decisions, bool all) {
+  int byRule = 0;
+  for (const RuleUsage::Entry& rule : rules.entries()) byRule += rule.decided();
+  out << "Decided by:\n";
+  count(out, questions.size() - byRule - questions.countRecorded());
+  out << "no rule: the recommendation\n";
+  if (decisions) writeRecorded(out, questions, *decisions, all);
+  for (const RuleUsage::Entry& rule : rules.entries()) {
+    if (rule.decided() == 0) continue;
+    count(out, rule.decided());
+    out << "rule #" << rule.number << " \"" << rule.text << "\": ";
+    writeChoices(out, rule.recommendation, rule.alternative);
+  }
 }
 
 // One line per mask whose rights change: what an administrator signs off.
@@ -95,7 +125,8 @@ void writeNoEffect(std::ostream& out, const QuestionLog& questions, bool all) {
   });
 }
 
-void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& rulesName) {
+void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& rulesName,
+                bool recorded) {
   auto stale = rules.stale();
   out << "Rules that decided nothing: " << (stale.empty() ? "none" : std::to_string(stale.size()))
       << "\n";
@@ -104,9 +135,41 @@ void writeStale(std::ostream& out, const RuleUsage& rules, const std::string& ru
     if (!rule->suggestion.empty()) {
       out << "did you mean \"" << rule->suggestion << "\"? (paths match letter case)\n";
     } else {
-      out << "no question on its nodes, or an earlier rule decided first\n";
+      out << "no question on its nodes, or an earlier rule "
+          << (recorded ? "or a recorded decision " : "") << "decided first\n";
     }
   }
+}
+
+// What a decisions file settled besides questions, and what it no longer
+// settles.
+void writeDecisionsFile(std::ostream& out, const RecordedDecisions& decisions, bool all) {
+  std::vector<const DecisionLine*> left;
+  for (const DecisionLine& line : decisions.lines()) {
+    if (line.refusal) left.push_back(&line);
+  }
+  std::vector<RecordedDecisions::Stale> stale = decisions.stale();
+  std::erase_if(left, [&](const DecisionLine* line) {
+    return std::any_of(stale.begin(), stale.end(),
+                       [&](const RecordedDecisions::Stale& s) { return s.line == line; });
+  });
+  if (!left.empty()) {
+    out << "Left out of nodes version N+1 brings: " << left.size() << "\n";
+    writeCapped(out, left, all, [&](const DecisionLine* line) {
+      out << "  " << decisions.file() << ":" << line->line << ": " << line->inner << " of "
+          << line->node << " (in " << line->mask << ")\n";
+    });
+  }
+  out << "Decisions that no longer apply: "
+      << (stale.empty() ? "none" : std::to_string(stale.size())) << "\n";
+  writeCapped(out, stale, all, [&](const RecordedDecisions::Stale& entry) {
+    const DecisionLine& line = *entry.line;
+    out << "  " << decisions.file() << ":" << line.line << ": " << line.mask << " " << line.node
+        << " "
+        << (line.refusal ? std::string("without ") + line.inner
+                         : std::string(questionKind(line.kind).name))
+        << ": decision no longer applies: " << entry.why << "\n";
+  });
 }
 
 void writeLostCustomisations(std::ostream& out, const LostCustomisations& lost,
@@ -135,10 +198,12 @@ void writeLostComments(std::ostream& out, const LostComments& lost, const std::s
 
 void MergeSummary::write(std::ostream& out, const Facts& facts) {
   writeQuestions(out, facts.questions);
-  writeDeciders(out, facts.questions, facts.rules);
+  writeDeciders(out, facts.questions, facts.rules, facts.decisions, facts.listAll);
   writeAccess(out, facts.access);
   writeNoEffect(out, facts.questions, facts.listAll);
-  if (!facts.rulesName.empty()) writeStale(out, facts.rules, facts.rulesName);
+  if (!facts.rulesName.empty())
+    writeStale(out, facts.rules, facts.rulesName, facts.decisions != nullptr);
+  if (facts.decisions) writeDecisionsFile(out, *facts.decisions, facts.listAll);
   writeLostCustomisations(out, facts.lostCustomisations, facts.custoName, facts.listAll);
   writeLostComments(out, facts.lostComments, facts.custoName, facts.listAll);
 }

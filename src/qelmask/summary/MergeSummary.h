@@ -9,6 +9,7 @@ class AccessChanges;
 class LostComments;
 class LostCustomisations;
 class QuestionLog;
+class RecordedDecisions;
 class RuleUsage;
 
 // The text that ends a merge (and a check): the questions by kind, who
@@ -24,7 +25,8 @@ struct Facts {
   const LostCustomisations& lostCustomisations;
   std::string rulesName;  // "" without a rule file
   std::string custoName;
-  bool listAll = false;  // lists in full, else 20 lines at most
+  bool listAll = false;                          // lists in full, else 20 lines at most
+  const RecordedDecisions* decisions = nullptr;  // null without a decisions file
 };
 
 void write(std::ostream& out, const Facts& facts);
