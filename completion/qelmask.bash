@@ -59,7 +59,7 @@ _qelmask() {
   COMPREPLY=()
 
   if ((COMP_CWORD == 1)); then
-    mapfile -t COMPREPLY < <(compgen -W 'merge check strip report access decide --help --version' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W 'merge check strip report access decide diff lines git-merge git-setup --help --version' -- "$cur")
     return
   fi
 
@@ -71,6 +71,10 @@ _qelmask() {
     report) options='--ref --new --custo --rules --decisions --html --json --force -f --allow-swap --quiet -q --help -h' ;;
     access) options='--ref --new --custo --rules --decisions --json --force -f --allow-swap --quiet -q --help -h' ;;
     decide) options='--report --take --with-subtree --decisions --rules-output --output -o --force -f --quiet -q --help -h' ;;
+    diff) options='--json --stat --comments --force -f --help -h' ;;
+    lines) options='--help -h' ;;
+    git-merge) options='--vendor --rules --decisions --clean --help -h' ;;
+    git-setup) options='--global --rules --quiet -q --help -h' ;;
     *) return ;;
   esac
 
@@ -95,6 +99,10 @@ _qelmask() {
       mapfile -t COMPREPLY < <(compgen -W 'recommendation alternative' -- "$cur")
       return
       ;;
+    --vendor)
+      mapfile -t COMPREPLY < <(compgen -W 'theirs ours' -- "$cur")
+      return
+      ;;
     --fail-on)
       _qelmask_kinds "$cur"
       return
@@ -103,8 +111,9 @@ _qelmask() {
 
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
-  elif [[ $command == strip || $command == check ]]; then
-    # strip's merged mask, and the masks check takes on their own.
+  elif [[ $command == strip || $command == check || $command == diff || $command == lines ]]; then
+    # strip's merged mask, the masks check takes on their own, and the
+    # masks diff compares and lines shows.
     _qelmask_masks "$cur"
   fi
 }

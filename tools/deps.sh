@@ -48,6 +48,8 @@ want libgmock-dev has_file /usr/include/gmock/gmock.h
 want libcli11-dev has_file /usr/include/CLI/CLI.hpp
 want nlohmann-json3-dev has_file /usr/include/nlohmann/json.hpp
 want python3 has_command python3
+# qelmask git-setup runs git; the git scenario test merges in real repositories.
+want git has_command git
 # The manual pages, and the Debian package with its computed dependencies.
 want groff-base has_command groff
 want man-db has_command man

@@ -18,7 +18,7 @@ build=$(cd "$1" && pwd)
 seconds=${2:-60}
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 
-for target in mask_reader rule_file whole_run decisions_file report_json; do
+for target in mask_reader rule_file whole_run decisions_file report_json mask_diff; do
   fuzzer=$build/tests/fuzz/fuzz_$target
   if [[ ! -x $fuzzer ]]; then
     echo "missing $fuzzer: configure and build the fuzz preset first" >&2

@@ -22,7 +22,9 @@ masks='custo.msk new.msk old ref.msk'
 files='custo.msk new.msk notes.txt old ref.msk report.json rules.txt'
 
 # Subcommands first.
-check 'qelmask|' '--help --version access check decide merge report strip'
+check 'qelmask|' '--help --version access check decide diff git-merge git-setup lines merge report strip'
+check 'qelmask|diff|' "$masks"
+check 'qelmask|git-merge|--vendor|' 'ours theirs'
 check 'qelmask|m' 'merge'
 check 'qelmask|--v' '--version'
 # Options of each subcommand.

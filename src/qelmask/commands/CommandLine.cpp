@@ -23,7 +23,10 @@ const char* const kExitStatuses =
     "     and --new look swapped, or merge --fail-on found what it names (check:\n"
     "     something of the --fail-on kinds found); nothing written\n"
     "  2  wrong usage\n"
-    "  3  the output was refused or could not be written; nothing written";
+    "  3  the output was refused or could not be written; nothing written\n"
+    "  diff: 0 no difference, 1 differences, 4 an input is missing, unreadable,\n"
+    "     a folder or holds no mask; git-merge: 1 also when a question was left\n"
+    "     to the recommendation, or the merge was not made";
 
 void addFailOn(CLI::App& command, CommandOptions& options, const char* what) {
   command.add_option("--fail-on", options.failOn, what)->type_name("KIND,...");
@@ -222,6 +225,70 @@ CLI::App* addDecide(CLI::App& app, CommandOptions& options) {
   return decide;
 }
 
+CLI::App* addDiff(CLI::App& app, CommandOptions& options) {
+  CLI::App* diff = app.add_subcommand(
+      "diff",
+      "The structural difference of two masks: + a node of B only, - a node of A only,\n"
+      "~ a value changed; in tree order, whatever the order of the lines");
+  diff->add_option("masks", options.compared, "the masks A and B")
+      ->required()
+      ->expected(2)
+      ->type_name("FILE");
+  diff->add_option("--json", options.json, "also write the differences as JSON, for scripts")
+      ->type_name("FILE");
+  diff->add_flag("--stat", options.stat, "counts by mask, entity and kind of node instead");
+  diff->add_flag("--comments", options.comments, "comment lines count as differences too");
+  diff->add_flag("-f,--force", options.force, "replace the JSON file if it exists");
+  return diff;
+}
+
+CLI::App* addLines(CLI::App& app, CommandOptions& options) {
+  CLI::App* lines = app.add_subcommand(
+      "lines",
+      "A mask as one line per node (its path and value) in tree order, on standard\n"
+      "output: what git's diff compares (git-setup makes it the textconv of masks)");
+  lines->add_option("mask", options.compared, "the mask")
+      ->required()
+      ->expected(1)
+      ->type_name("FILE");
+  return lines;
+}
+
+CLI::App* addGitMerge(CLI::App& app, CommandOptions& options) {
+  CLI::App* merge = app.add_subcommand(
+      "git-merge",
+      "The merge driver of masks for git (git-setup configures it): merges and\n"
+      "replaces CURRENT; status 1 when a question was left to the recommendation");
+  merge->add_option("files", options.gitFiles, "git's %O %A %B %P: ANCESTOR CURRENT OTHER PATH")
+      ->required()
+      ->expected(4)
+      ->type_name("FILE");
+  merge
+      ->add_option("--vendor", options.vendor,
+                   "which side follows the vendor's DEFAULT masks: theirs (OTHER, the\n"
+                   "default) or ours (CURRENT)")
+      ->check(CLI::IsMember({"theirs", "ours"}))
+      ->type_name("SIDE");
+  merge->add_option("--rules", options.rules, "rule file")->type_name("FILE");
+  merge->add_option("--decisions", options.decisions, "decisions file")->type_name("FILE");
+  merge->add_flag("--clean", options.clean,
+                  "status 0 even when a question was left to the recommendation");
+  return merge;
+}
+
+CLI::App* addGitSetup(CLI::App& app, CommandOptions& options) {
+  CLI::App* setup = app.add_subcommand(
+      "git-setup",
+      "Make git merge and diff masks (*.msk) with qelmask: its configuration and\n"
+      ".gitattributes; a second run changes nothing");
+  setup->add_flag("--global", options.global,
+                  "the user's configuration and attributes file, not the repository's");
+  setup->add_option("--rules", options.rules, "rule file the merge driver applies")
+      ->type_name("FILE");
+  setup->add_flag("-q,--quiet", options.quiet, "print errors only");
+  return setup;
+}
+
 }  // namespace
 
 int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -233,12 +300,17 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   app.require_subcommand(1);
   app.footer(kExitStatuses);
   CommandOptions options;
+  options.program = argc > 0 && argv[0] ? argv[0] : "qelmask";
   CLI::App* merge = addMerge(app, options);
   CLI::App* check = addCheck(app, options);
   CLI::App* strip = addStrip(app, options);
   CLI::App* report = addReport(app, options);
   CLI::App* access = addAccess(app, options);
   CLI::App* decide = addDecide(app, options);
+  CLI::App* diff = addDiff(app, options);
+  CLI::App* lines = addLines(app, options);
+  CLI::App* gitMerge = addGitMerge(app, options);
+  CLI::App* gitSetup = addGitSetup(app, options);
 
   try {
     app.parse(argc, argv);
@@ -277,5 +349,9 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
   if (chosen == report) return Commands::report(options, diagnostics);
   if (chosen == access) return Commands::access(options, diagnostics);
   if (chosen == decide) return Commands::decide(options, diagnostics);
+  if (chosen == diff) return Commands::diff(options, diagnostics);
+  if (chosen == lines) return Commands::lines(options, diagnostics);
+  if (chosen == gitMerge) return Commands::gitMerge(options, diagnostics);
+  if (chosen == gitSetup) return Commands::gitSetup(options, diagnostics);
   return kWrongUsage;
 }

@@ -26,4 +26,14 @@ struct CommandOptions {
   std::vector<std::string> named;  // the questions, by number or MASK:IDENTIFIER
   bool withSubtree = false;
   std::string rulesOutput;  // "" none
+  // diff, lines:
+  std::vector<std::string> compared;  // diff: A and B; lines: the mask
+  bool stat = false;                  // diff: counts instead of lines
+  bool comments = false;              // diff: comments count as nodes
+  // git-merge (git's %O %A %B %P), git-setup:
+  std::vector<std::string> gitFiles;
+  std::string vendor = "theirs";  // the side of the vendor's DEFAULT masks
+  bool clean = false;             // git-merge: every merge is clean
+  bool global = false;            // git-setup: the user's configuration
+  std::string program;            // how qelmask was run (argv[0])
 };

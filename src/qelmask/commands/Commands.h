@@ -27,4 +27,16 @@ int access(const CommandOptions& options, Diagnostics& diagnostics);
 // `qelmask decide`: a decisions file from a report's JSON, with the option
 // taken for each question named, and the rules that come closest.
 int decide(const CommandOptions& options, Diagnostics& diagnostics);
+// `qelmask diff`: the structural difference of two masks, one line per
+// change in tree order (or counts, --stat); status 0 none, 1 some.
+int diff(const CommandOptions& options, Diagnostics& diagnostics);
+// `qelmask lines`: a mask as one line per node, path and value, in tree
+// order: the text git's own diff compares (textconv).
+int lines(const CommandOptions& options, Diagnostics& diagnostics);
+// `qelmask git-merge`: the merge driver git runs on a mask; the merged mask
+// replaces the current branch's file.
+int gitMerge(const CommandOptions& options, Diagnostics& diagnostics);
+// `qelmask git-setup`: the configuration and attributes that make git use
+// the two above for masks.
+int gitSetup(const CommandOptions& options, Diagnostics& diagnostics);
 }  // namespace Commands

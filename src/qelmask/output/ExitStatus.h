@@ -8,4 +8,6 @@ enum ExitStatus : int {
                        // (for `check`: something reported); nothing written
   kWrongUsage = 2,     // the command line is wrong
   kOutputRefused = 3,  // the output was refused or could not be written; nothing written
+  kUnreadable = 4,     // diff, lines: an input is missing, unreadable or no mask (for
+                       // diff, 1 means differences)
 };
