@@ -1,6 +1,5 @@
 #include "qelmask/diff/DiffJson.h"
 
-#include <cstdio>
 #include <string_view>
 
 #include "qelmask/diff/MaskDiff.h"
@@ -8,40 +7,6 @@
 #include "tree/MergerObj.h"
 
 namespace {
-
-// `bytes` as a JSON string, quotes included.
-void appendString(std::string& out, std::string_view bytes) {
-  std::string text = JsonText::of(bytes);
-  out += '"';
-  for (char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
 
 void appendName(std::string& out, const char* name) {
   out += '"';
@@ -56,7 +21,7 @@ void appendList(std::string& out, const MergerObj* node) {
   for (const MergerObj* child : MaskDiff::inFileOrder(node)) {
     if (!first) out += ',';
     first = false;
-    appendString(out, child->name());
+    JsonText::appendQuoted(out, child->name());
   }
   out += ']';
 }
@@ -79,11 +44,11 @@ void appendSide(std::string& out, const MaskChange& change, const MergerObj* nod
   if (!node || change.what == MaskChange::What::kNode) {
     out += "null";
   } else if (change.what == MaskChange::What::kValue) {
-    appendString(out, node->value());
+    JsonText::appendQuoted(out, node->value());
   } else if (change.what == MaskChange::What::kOrder) {
     appendList(out, node);
   } else {
-    appendString(out, change.commentText());
+    JsonText::appendQuoted(out, change.commentText());
   }
 }
 
@@ -94,11 +59,11 @@ void appendChange(std::string& out, const MaskChange& change) {
   out += whatOf(change.what);
   out += "\",";
   appendName(out, "mask");
-  appendString(out, change.mask());
+  JsonText::appendQuoted(out, change.mask());
   out += ',';
   appendName(out, "node");
   bool path = change.what == MaskChange::What::kValue || change.what == MaskChange::What::kOrder;
-  appendString(out, path ? change.path() : change.identifier());
+  JsonText::appendQuoted(out, path ? change.path() : change.identifier());
   out += ',';
   appendName(out, "below");
   out += std::to_string(change.below);

@@ -1,6 +1,5 @@
 #include "qelmask/report/AccessRows.h"
 
-#include <cstdio>
 #include <functional>
 #include <string_view>
 #include <thread>
@@ -15,46 +14,12 @@
 
 namespace {
 
-// `bytes` as a JSON string, quotes included.
-void appendString(std::string& out, std::string_view bytes) {
-  std::string text = JsonText::of(bytes);
-  out += '"';
-  for (char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
 void appendMember(std::string& out, const char* name, std::string_view value, bool present) {
   out += '"';
   out += name;
   out += "\":";
   if (present) {
-    appendString(out, value);
+    JsonText::appendQuoted(out, value);
   } else {
     out += "null";
   }

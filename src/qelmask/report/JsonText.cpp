@@ -1,5 +1,7 @@
 #include "qelmask/report/JsonText.h"
 
+#include <cstdio>
+
 namespace {
 
 bool continuation(unsigned char c) { return (c & 0xC0) == 0x80; }
@@ -77,4 +79,37 @@ void JsonText::repair(std::string& text) {
   std::string fixed = text.substr(0, valid);
   append(fixed, std::string_view(text).substr(valid));
   text = std::move(fixed);
+}
+
+void JsonText::appendQuoted(std::string& out, std::string_view bytes) {
+  std::string text = JsonText::of(bytes);
+  out += '"';
+  for (char c : text) {
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        if (static_cast<unsigned char>(c) < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
+          out += escaped;
+        } else {
+          out += c;
+        }
+    }
+  }
+  out += '"';
 }

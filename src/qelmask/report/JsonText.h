@@ -13,6 +13,9 @@ namespace JsonText {
 void append(std::string& out, std::string_view bytes);
 // `bytes` as UTF-8.
 std::string of(std::string_view bytes);
+// Appends `bytes` to `out` as a JSON string, quotes included, for JSON
+// written as text rather than built as a document.
+void appendQuoted(std::string& out, std::string_view bytes);
 // Makes `text` valid UTF-8 in place (nothing to do in the usual case).
 void repair(std::string& text);
 // The length of the valid UTF-8 sequence at the start of `bytes`, or 0.
