@@ -18,7 +18,7 @@
 #   read + write   tool ref.msk ref.msk ref.msk out.msk -reorder
 #   git merge-file git merge-file -p custo.msk ref.msk new.msk
 #                  (its exit status is the number of conflicts: not a failure)
-# Each of --runs rounds (default 3, or BENCH_RUNS) runs every command twice
+# Each of --runs rounds (default 10, or BENCH_RUNS) runs every command twice
 # in turn: once under `/usr/bin/time -v` for the peak RSS (which also warms
 # the page cache for the next run), then once under hyperfine for the wall
 # time. The table gives the median of the rounds for each.
@@ -29,7 +29,7 @@ set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 seed=7
-runs=${BENCH_RUNS:-3}
+runs=${BENCH_RUNS:-10}
 scales=(3000 300)
 tools=()
 build=""

@@ -60,6 +60,8 @@ int finish(int status) {
 int mergeFiles(const Arguments& args) {
   MergerFile ref(1), neu(1), custo(1);
   MergerFile* const inputs[] = {&ref, &neu, &custo};
+  // Traces show every property as a node of its own.
+  for (MergerFile* input : inputs) input->keepPropertiesInOwners(!VexQelTrace::AnyActive());
   if (int status = MergerFile::readAll(args.files, inputs, 3)) return finish(status);
   MergerFile result(1);
   result.setSeparator(custo.getSeparator());

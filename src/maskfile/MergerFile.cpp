@@ -1,7 +1,9 @@
 #include "maskfile/MergerFile.h"
 
+#include <algorithm>
 #include <functional>
 #include <iostream>
+#include <thread>
 
 #include "framework/FileStore.h"
 #include "framework/VexQelTrace.h"
@@ -23,6 +25,7 @@ MergerFile::MergerFile(int keepComments)
       _pLastEntity(nullptr),
       _pCurrentValues(nullptr),
       _bCurrentDetached(false),
+      _nMergeThreads(std::max(std::thread::hardware_concurrency(), 1u)),
       _pConsole(&std::cout),
       _pObserver(nullptr) {
   init();
@@ -51,6 +54,7 @@ void MergerFile::reset() {
   _lMasks.RemoveAll(VexCollec::FreeMemory);
   _masksByName.clear();
   _entities.clear();
+  _bEntitiesIndexed = true;
   _pLastEntityMask = nullptr;
   _pLastEntity = nullptr;
   _storage = MaskStorage::create();
@@ -97,6 +101,7 @@ size_t MergerFile::EntityKeyHash::operator()(const EntityKey& key) const {
 
 MergerObj* MergerFile::findEntity(MergerObj* mask, std::string_view name) {
   if (_pLastEntity && _pLastEntityMask == mask && _pLastEntity->name() == name) return _pLastEntity;
+  if (!_bEntitiesIndexed) indexEntities();
   auto found = _entities.find(EntityKey{mask, name});
   if (found == _entities.end()) return nullptr;
   _pLastEntityMask = mask;
@@ -104,12 +109,32 @@ MergerObj* MergerFile::findEntity(MergerObj* mask, std::string_view name) {
   return _pLastEntity;
 }
 
-void MergerFile::sort(int keepOrder) {
+void MergerFile::sortMasks(int keepOrder) {
   VexQelTraceStep step(&gTraceMain, "MergerFile::sort");
   if (keepOrder)
     gTraceMain << "INFO: keep order of unsorted nodes"
                << "\n";
   _lMasks.QuickSort(MergerObj::sortObject);
+}
+
+// Every entity is a child of its mask, and siblings of one name keep the
+// order they were appended in (a sort keeps it too): the first of each name
+// is the one the index held.
+void MergerFile::indexEntities() {
+  for (int i = 1; i <= _lMasks.Size(); ++i) {
+    MergerObj* mask = getMaskAt(i);
+    if (!mask) continue;
+    for (size_t c = 0; c < mask->childCount(); ++c) {
+      MergerObj* child = mask->childAt(c);
+      if (child && child->type() == gsTYPE_ENTITY.str())
+        _entities.emplace(EntityKey{mask, child->name()}, child);
+    }
+  }
+  _bEntitiesIndexed = true;
+}
+
+void MergerFile::sort(int keepOrder) {
+  sortMasks(keepOrder);
   int count = _lMasks.Size();
   for (int i = 1; i <= count; ++i) {
     MergerObj* mask = getMaskAt(i);

@@ -86,6 +86,15 @@ class MergerFile {
   // Who is told of the lines the reader leaves out (none when null). It is
   // called from the thread that reads this file.
   void setObserver(ReadObserver* observer) { _pObserver = observer; }
+  // Whether the entities and attributes read from now on hold the
+  // properties of their line themselves rather than as child nodes: a tree
+  // a third of the size, for a merge that neither traces nor watches what
+  // it does (trace dumps and observers see properties as nodes). The merge
+  // and the writer give the same output either way.
+  void keepPropertiesInOwners(bool keep) { _bOwnProperties = keep; }
+  // How many threads a merge of this (customer) file may use: by default
+  // as many as the machine has cores.
+  void setMergeThreads(unsigned threads) { _nMergeThreads = threads; }
 
   // Orders the masks and every level below by type, then name; with
   // `keepOrder` set, the values of a "values" property by line instead.
@@ -112,7 +121,8 @@ class MergerFile {
   // `observer`, when given, is told of every copy and question; `decider`,
   // when given, settles the questions it has a recorded choice for. Defined
   // with the merge (merge/MergerFileMerge.cpp), the layer above the mask
-  // files.
+  // files. A merge with neither observer nor decider, and no trace, merges
+  // the entities of a mask side by side on up to the threads set below.
   int merge(MergerFile& ref, MergerFile& neu, MergerFile& result, MergeObserver* observer = nullptr,
             MergeDecider* decider = nullptr);
 
@@ -154,6 +164,9 @@ class MergerFile {
     return _pCurrent ? ReadObserver::Reason::kUnderIgnored : ReadObserver::Reason::kNoParent;
   }
   MergerObj* findEntity(MergerObj* mask, std::string_view name);
+  void indexEntities();
+  // The order of the masks alone (what `sort` does before it sorts each).
+  void sortMasks(int keepOrder);
   std::ostream& console() const { return *_pConsole; }
 
   void writeHeader(OutputBuffer& out) const;
@@ -213,10 +226,15 @@ class MergerFile {
   // usually name it again.
   const MergerObj* _pLastEntityMask;
   MergerObj* _pLastEntity;
+  // The entity index is dropped once the whole file is read (it serves the
+  // reading of lines only); a line read after all makes it again.
+  bool _bEntitiesIndexed = true;
   // The "values" property of the current node, once a value line made it.
   MergerObj* _pCurrentValues;
   // The current node belongs to no tree (an attribute of a missing entity).
   bool _bCurrentDetached;
+  bool _bOwnProperties = false;
+  unsigned _nMergeThreads;
   std::ostream* _pConsole;
   ReadObserver* _pObserver;
 
@@ -228,5 +246,8 @@ class MergerFile {
   const MergerObj* _pFirstMask = nullptr;
   const MergerObj* _pEntityWritten = nullptr;  // the last entity line written
   WriteNotes* _pNotes = nullptr;
+  // While the whole file is written, each level is sorted as it is
+  // written, while its nodes are at hand, rather than in a pass before.
+  bool _bSortAsWritten = false;
   bool _clash = false;
 };

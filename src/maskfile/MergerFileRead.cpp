@@ -86,9 +86,13 @@ void MergerFile::reportLineCount() {
 }
 
 void MergerFile::parse(std::string bytes) {
+  // About one entity line in 500 bytes: the index then seldom grows.
+  _entities.reserve(_entities.size() + bytes.size() / 512);
   forEachLine(bytes.data(), bytes.data() + bytes.size(),
               [this](char* begin, char* end) { handleLine(begin, end); });
   dropComments(ReadObserver::Reason::kEndOfFile);
+  decltype(_entities)().swap(_entities);
+  _bEntitiesIndexed = false;
 }
 
 void MergerFile::oneLine(VexUnicodeString& line) {
@@ -230,10 +234,17 @@ void MergerFile::addEntity(TextCursor& fields) {
     return;
   }
   _sEntity = VexUnicodeString(name);
-  MergerObj* entity = newNode(mask, gsTYPE_ENTITY.str(), name, {});
+  MergerObj* entity;
+  if (_bOwnProperties) {
+    entity = MergerObj::createHolding(*_storage, mask, _nLines, gsTYPE_ENTITY.str(), name,
+                                      {next(fields), {}, {}, {}, {}, {}});
+  } else {
+    entity = newNode(mask, gsTYPE_ENTITY.str(), name, {});
+    newNode(entity, gsTYPE_PROP.str(), gsPROP_ALIAS.str(), next(fields));
+  }
+  if (!_bEntitiesIndexed) indexEntities();
   _entities.emplace(EntityKey{mask, entity->name()}, entity);
   makeCurrent(entity);
-  newNode(entity, gsTYPE_PROP.str(), gsPROP_ALIAS.str(), next(fields));
   attachComments(entity);
 }
 
@@ -254,8 +265,6 @@ void MergerFile::addAttr(TextCursor& fields) {
   // tree: the lines that follow it then find a parent that no file holds.
   MergerObj* entity = findEntity(mask, entityName);
   if (!entity) ignoreLine(ReadObserver::Reason::kMissingEntity);
-  MergerObj* attr = newNode(entity, gsTYPE_ATTR.str(), name, {});
-  makeCurrent(attr);
 
   auto flag = [&]() {
     std::string_view field = next(fields);
@@ -269,6 +278,14 @@ void MergerFile::addAttr(TextCursor& fields) {
   next(fields);  // a field that is not used
   std::string_view auth = flag();
   std::string_view defval = next(fields);
+  if (_bOwnProperties) {
+    MergerObj* attr = MergerObj::createHolding(*_storage, entity, _nLines, gsTYPE_ATTR.str(), name,
+                                               {alias, auth, defval, group, order, required});
+    makeCurrent(attr);
+    return attachComments(attr);
+  }
+  MergerObj* attr = newNode(entity, gsTYPE_ATTR.str(), name, {});
+  makeCurrent(attr);
   // The six properties, made in the order the tree is sorted in (they all
   // stand for this one line, and their names differ): the sort that
   // follows the reading then finds them in place.

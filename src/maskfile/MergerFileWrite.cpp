@@ -50,9 +50,11 @@ void MergerFile::writeHeader(OutputBuffer& out) const {
 
 void MergerFile::writeMasks(OutputBuffer& out) {
   // Values go back into the order of their lines: administrators order
-  // value lists on purpose.
-  sort(1);
+  // value lists on purpose. The levels below the masks are sorted as they
+  // are written.
+  sortMasks(1);
   _pFirstMask = nullptr;
+  _bSortAsWritten = true;
   int count = _lMasks.Size();
   for (int i = 1; i <= count; ++i) {
     MergerObj* mask = getMaskAt(i);
@@ -60,6 +62,7 @@ void MergerFile::writeMasks(OutputBuffer& out) {
     if (!_pFirstMask) _pFirstMask = mask;
     writeNode(out, mask);
   }
+  _bSortAsWritten = false;
 }
 
 void MergerFile::saveNode(TamLunFileOut& file, MergerObj* node) {
@@ -77,8 +80,13 @@ void MergerFile::writeNode(OutputBuffer& out, MergerObj* node) {
   }
   const DecisionRecord* record = node->getRecord();
   if (record && !record->alternative.empty()) writeRecord(out, *record);
-  // An inactive node stays only to carry the record of a decision.
-  if (!node->isActive()) return;
+  // An inactive node stays only to carry the record of a decision; its
+  // subtree is sorted all the same, as a sort before writing leaves it.
+  if (!node->isActive()) {
+    if (_bSortAsWritten) node->sort(1);
+    return;
+  }
+  if (_bSortAsWritten) node->sortLevel(1);
 
   const VexListValVexUnicodeString* comments = node->getComments();
   if (_nKeepComments && comments) writeComments(out, *comments);
@@ -187,28 +195,41 @@ void MergerFile::writeEntity(OutputBuffer& out, MergerObj* node) {
   std::string_view name = node->name();
   _sEntity = VexUnicodeString(name);
   std::string_view separator = _sSeparator.str();
-  MergerObj* alias = node->findChild(gsTYPE_PROP.str(), gsPROP_ALIAS.str());
-  bool aliased = alias && !alias->value().empty();
+  std::string_view alias;
+  if (node->hasOwnProperties()) {
+    alias = node->ownProperties()[0];
+  } else if (MergerObj* child = node->findChild(gsTYPE_PROP.str(), gsPROP_ALIAS.str())) {
+    alias = child->value();
+  }
+  bool aliased = !alias.empty();
   if (readBack()) noteUnreadableAttributes(node);
   checkField(name, false, node);
   checkField(_sEntityMask, !aliased, node);
   out << "*ENTITY " << name << separator << _sEntityMask;
   if (aliased) {
-    checkField(alias->value(), true, node);
-    out << separator << alias->value();
+    checkField(alias, true, node);
+    out << separator << alias;
   }
   out << '\n';
 }
 
-// The properties are found in one pass over the children (the first of
-// each name counts), then written in the order of the attribute line.
+// The properties are those the attribute holds, or else found in one pass
+// over the children (the first of each name counts); they are written in
+// the order of the attribute line.
 void MergerFile::writeAttr(OutputBuffer& out, MergerObj* node) {
   enum Field { kRequired, kAlias, kGroup, kOrder, kAuth, kDefval, kFields };
   static const VexUnicodeString* const kNames[kFields] = {
       &gsPROP_MAND, &gsPROP_ALIAS, &gsPROP_GROUP, &gsPROP_ORDER, &gsPROP_AUTH, &gsPROP_DEFVAL};
   std::string_view values[kFields];
+  if (node->hasOwnProperties()) {
+    // Where each field of the line is among the properties, which are in
+    // order of name.
+    static constexpr size_t kOwnIndex[kFields] = {5, 0, 3, 4, 1, 2};
+    OwnProperties::Values own = node->ownProperties();
+    for (int f = 0; f < kFields; ++f) values[f] = own[kOwnIndex[f]];
+  }
   bool found[kFields] = {};
-  for (size_t i = 0; i < node->childCount(); ++i) {
+  for (size_t i = 0; i < node->childCount() && !node->hasOwnProperties(); ++i) {
     MergerObj* child = node->childAt(i);
     if (!child) continue;
     NodeText::Parts text = child->text();

@@ -4,6 +4,7 @@
 #include "framework/VexQelTraceStep.h"
 #include "maskfile/MaskFileVocabulary.h"
 #include "maskfile/MergerFile.h"
+#include "merge/SubtreeMerges.h"
 #include "merge/ThreeWayWalk.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
@@ -44,8 +45,15 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result, Merg
     if (observer) observer->nodeCloned(custoMask, merged, kCloneAlone);
     VexQelTraceStep step(&gTraceMain, "comparer");
     int refPos = 0, newPos = 0, custoPos = 0;
-    ThreeWayWalk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer, decider)
-        .run();
+    ThreeWayWalk walk(refMask, refPos, newMask, newPos, custoMask, custoPos, merged, observer,
+                      decider);
+    // The entities are merged apart from one another: side by side, once
+    // the walk over them is done, when nothing watches the order.
+    SubtreeMerges later;
+    bool sideBySide = !observer && !decider && !VexQelTrace::AnyActive() && _nMergeThreads > 1;
+    if (sideBySide) walk.deferBelow(&later);
+    walk.run();
+    if (sideBySide) later.run(*result._storage, _nMergeThreads);
   }
   return 0;
 }

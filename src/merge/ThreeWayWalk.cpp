@@ -4,6 +4,7 @@
 #include "framework/VexQelTraceStep.h"
 #include "merge/MergeActions.h"
 #include "merge/QuestionKind.h"
+#include "merge/SubtreeMerges.h"
 #include "rules/MergerRule.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
@@ -307,7 +308,23 @@ MergerObj* ThreeWayWalk::cloneUnderResult(MergeCursor& source, const MergeAction
 
 void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into,
                                  const MergeDecider::Decision* inherited) {
+  if (_later) return _later->add({from.ref, from.neu, from.custo, into});
   VexQelTraceStep step(&gTraceMain, "comparer");
+  bool own = (from.ref && from.ref->hasOwnProperties()) ||
+             (from.neu && from.neu->hasOwnProperties()) ||
+             (from.custo && from.custo->hasOwnProperties());
+  if (own) mergeOwnProperties(from, into, inherited);
+  walkBelow(from, into, inherited);
+}
+
+void ThreeWayWalk::mergeBelow(MergerObj* ref, MergerObj* neu, MergerObj* custo, MergerObj* into) {
+  int refPos = 0, newPos = 0, custoPos = 0;
+  ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, into, nullptr);
+  walk.mergeChildren({ref, neu, custo}, into, nullptr);
+}
+
+void ThreeWayWalk::walkBelow(const Sources& from, MergerObj* into,
+                             const MergeDecider::Decision* inherited) {
   int refPos = 0, newPos = 0, custoPos = 0;
   ThreeWayWalk below(from.ref, refPos, from.neu, newPos, from.custo, custoPos, into, _observer,
                      _decider, inherited);

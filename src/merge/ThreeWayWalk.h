@@ -7,6 +7,8 @@
 #include "merge/QuestionKind.h"
 #include "tree/MergerObj.h"
 
+class SubtreeMerges;
+
 // One level of the three-way merge: walks the sorted children of the REF
 // node (DEFAULT mask of version N), the NEW node (DEFAULT mask of version
 // N+1) and the CUSTO node (the customer's mask of version N) side by side,
@@ -23,6 +25,13 @@ class ThreeWayWalk {
                int& custoPos, MergerObj* result, MergeObserver* observer,
                MergeDecider* decider = nullptr, const MergeDecider::Decision* inherited = nullptr);
   void run();
+  // Leaves the subtrees below the nodes this walk keeps to `later` rather
+  // than merging them at once (only for a walk without observer, decider
+  // or inherited choice).
+  void deferBelow(SubtreeMerges* later) { _later = later; }
+  // Merges the children of three corresponding nodes (any may be null)
+  // into `into`, as a walk does below a node it kept.
+  static void mergeBelow(MergerObj* ref, MergerObj* neu, MergerObj* custo, MergerObj* into);
 
  private:
   // The nodes whose children a kept node is merged from.
@@ -55,6 +64,12 @@ class ThreeWayWalk {
   static const VexUnicodeString& originOf(Side side);
   MergerObj* cloneUnderResult(MergeCursor& source, const MergeAction& action);
   void mergeChildren(const Sources& from, MergerObj* into, const MergeDecider::Decision* inherited);
+  void walkBelow(const Sources& from, MergerObj* into, const MergeDecider::Decision* inherited);
+  void mergeOwnProperties(const Sources& from, MergerObj* into,
+                          const MergeDecider::Decision* inherited);
+  unsigned keptWithoutQuestion(const Sources& from, size_t count) const;
+  static void makeProperty(MergerObj* into, long line, size_t i, std::string_view value);
+  static Sources standIns(const Sources& from, MergerObj* into, unsigned asked);
   MergerObj* cloneAdded(MergeCursor& source);
   void copyBelow(const MergerObj* added, MergerObj* from, MergerObj* into);
   void leaveOut(MergerObj* inner, MergerObj* into, const MergeDecider::Decision& decision);
@@ -77,4 +92,5 @@ class ThreeWayWalk {
   const MergeDecider::Decision* _inherited;
   // Whether every node added to `_result` came after the one before it.
   bool _inOrder = true;
+  SubtreeMerges* _later = nullptr;
 };

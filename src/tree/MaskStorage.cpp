@@ -48,6 +48,8 @@ BlockPool& pool() {
 
 }  // namespace
 
+thread_local MaskStorage* MaskStorage::tCarveHere = nullptr;
+
 std::shared_ptr<MaskStorage> MaskStorage::create() {
   return std::shared_ptr<MaskStorage>(new MaskStorage());
 }
@@ -120,8 +122,9 @@ MergerNode** MaskStorage::allocateChildren(size_t capacity) {
 void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {
   if (!items) return;
   if (capacity * kChildSlot > kLargeSize) {
-    _large.erase(items);
-    std::free(items);
+    // A list of another storage (carved there before this thread carved
+    // here) goes with that storage.
+    if (_large.erase(items) > 0) std::free(items);
     return;
   }
   unsigned sizeClass = static_cast<unsigned>(std::countr_zero(std::bit_ceil(capacity)));
@@ -129,7 +132,13 @@ void MaskStorage::releaseChildren(MergerNode** items, size_t capacity) {
   _freeChildren[sizeClass] = items;
 }
 
-NodeExtras* MaskStorage::newExtras() { return &_extras.emplace_back(); }
+NodeExtras& MaskStorage::extrasAt(uint32_t number) { return _extras[number - 1]; }
+
+uint32_t MaskStorage::newExtras() {
+  if (_extras.size() >= UINT32_MAX) throw std::bad_alloc();
+  _extras.emplace_back();
+  return static_cast<uint32_t>(_extras.size());
+}
 
 void MaskStorage::retain(MaskStorage* source) {
   if (!source || source == this) return;

@@ -36,6 +36,27 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
     return reinterpret_cast<const BlockHeader*>(block)->owner;
   }
 
+  // Where the nodes made under `parent` (a node of a storage) and the
+  // children lists of `parent` are carved from: its storage, unless this
+  // thread carves into a storage of its own (see CarveHere).
+  static MaskStorage& forNodesUnder(const void* parent) {
+    return tCarveHere ? *tCarveHere : *of(parent);
+  }
+  // While it lives, the nodes this thread makes under nodes of any storage
+  // are carved from `storage`: threads that merge subtrees of one result
+  // side by side each fill a storage of their own, which the result's
+  // storage keeps alive.
+  class CarveHere {
+   public:
+    explicit CarveHere(MaskStorage& storage) : _before(tCarveHere) { tCarveHere = &storage; }
+    ~CarveHere() { tCarveHere = _before; }
+    CarveHere(const CarveHere&) = delete;
+    CarveHere& operator=(const CarveHere&) = delete;
+
+   private:
+    MaskStorage* _before;
+  };
+
   // Room for one node (and whatever follows it), aligned for a node; at most
   // a small fraction of a block.
   void* allocateNode(size_t size) {
@@ -48,11 +69,15 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
   // Room for a packed text; any size.
   uint8_t* allocateBytes(size_t size);
   // A children list able to hold `capacity` entries, and its return once a
-  // longer one replaced it (it is then reused for another node).
+  // longer one replaced it (it is then reused for another node). A list of
+  // another storage may be returned too: it is recycled here, or a large
+  // one left to its storage.
   MergerNode** allocateChildren(size_t capacity);
   void releaseChildren(MergerNode** items, size_t capacity);
-  // Empty extras, destroyed with the storage.
-  NodeExtras* newExtras();
+  // Empty extras for a node of this storage, destroyed with the storage:
+  // their number (from 1), by which the node finds them.
+  uint32_t newExtras();
+  NodeExtras& extrasAt(uint32_t number);
   // Keeps `source` alive as long as this storage: a node here shares texts
   // of a node there.
   void retain(MaskStorage* source);
@@ -67,6 +92,8 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
   // Children lists of up to kLargeSize bytes are recycled by capacity.
   static constexpr unsigned kRecycledClasses = 14;
   static_assert((size_t{1} << (kRecycledClasses - 1)) * sizeof(void*) == kLargeSize);
+
+  static thread_local MaskStorage* tCarveHere;
 
   struct BlockHeader {
     MaskStorage* owner;

@@ -5,13 +5,49 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <unordered_map>
 
 #include "framework/VexQelTrace.h"
 #include "tree/MaskStorage.h"
 #include "tree/NodeExtras.h"
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
+
+namespace {
+
+// The extras of the nodes made with `new` (rule paths, trees built by
+// hand), which may be made on several threads at once.
+class HeapExtras {
+ public:
+  NodeExtras& of(const MergerNode* node) {
+    std::lock_guard<std::mutex> hold(_lock);
+    std::unique_ptr<NodeExtras>& extras = _byNode[node];
+    if (!extras) extras = std::make_unique<NodeExtras>();
+    return *extras;
+  }
+  NodeExtras* find(const MergerNode* node) {
+    std::lock_guard<std::mutex> hold(_lock);
+    auto found = _byNode.find(node);
+    return found == _byNode.end() ? nullptr : found->second.get();
+  }
+  void erase(const MergerNode* node) {
+    std::lock_guard<std::mutex> hold(_lock);
+    _byNode.erase(node);
+  }
+
+ private:
+  std::mutex _lock;
+  std::unordered_map<const MergerNode*, std::unique_ptr<NodeExtras>> _byNode;
+};
+
+HeapExtras& heapExtras() {
+  static HeapExtras extras;
+  return extras;
+}
+
+}  // namespace
 
 const uint8_t* MergerNode::packText(MaskStorage* storage, std::string_view type,
                                     std::string_view name, std::string_view value) {
@@ -33,8 +69,8 @@ MergerNode::MergerNode(MergerNode* parent, NodeText::Parts texts)
     : _pParent(parent),
       _pChildren(nullptr),
       _pText(packText(nullptr, texts.type, texts.name, texts.value)),
-      _pExtras(nullptr),
       _nChildren(0),
+      _nExtras(0),
       _nBits(0),
       _nCapacityLog(kNoList) {
   if (parent) parent->add(this);
@@ -44,8 +80,8 @@ MergerNode::MergerNode(MaskStorage&, MergerNode* parent, const uint8_t* text)
     : _pParent(parent),
       _pChildren(nullptr),
       _pText(text),
-      _pExtras(nullptr),
       _nChildren(0),
+      _nExtras(0),
       _nBits(kInStorage),
       _nCapacityLog(kNoList) {
   if (parent) parent->appendChild(this);
@@ -83,8 +119,7 @@ void MergerNode::releaseOwned() {
   _pChildren = nullptr;
   std::free(const_cast<uint8_t*>(_pText));
   _pText = nullptr;
-  delete _pExtras;
-  _pExtras = nullptr;
+  if (_nExtras) heapExtras().erase(this);
 }
 
 void MergerNode::add(MergerNode* child) {
@@ -103,7 +138,7 @@ void MergerNode::growChildren(size_t capacity) {
   size_t old = childCapacity();
   MergerNode** items;
   if (inStorage()) {
-    MaskStorage* storage = MaskStorage::of(this);
+    MaskStorage* storage = &MaskStorage::forNodesUnder(this);
     items = storage->allocateChildren(capacity);
     if (_nChildren) std::memcpy(items, _pChildren, _nChildren * MaskStorage::kChildSlot);
     storage->releaseChildren(_pChildren, old);
@@ -134,8 +169,18 @@ MergerNode* MergerNode::getNode(const VexUnicodeString& type, const VexUnicodeSt
 }
 
 NodeExtras& MergerNode::extras() {
-  if (!_pExtras) _pExtras = inStorage() ? MaskStorage::of(this)->newExtras() : new NodeExtras;
-  return *_pExtras;
+  if (!inStorage()) {
+    _nExtras = 1;
+    return heapExtras().of(this);
+  }
+  MaskStorage* storage = MaskStorage::of(this);
+  if (!_nExtras) _nExtras = storage->newExtras();
+  return storage->extrasAt(_nExtras);
+}
+
+NodeExtras* MergerNode::extrasIfAny() const {
+  if (!_nExtras) return nullptr;
+  return inStorage() ? &MaskStorage::of(this)->extrasAt(_nExtras) : heapExtras().find(this);
 }
 
 void MergerNode::addComments(const VexListValVexUnicodeString& comments) {
@@ -169,18 +214,44 @@ void MergerNode::takeComments(VexListValVexUnicodeString& comments, std::vector<
 
 NodeComments& MergerNode::ownComments() {
   NodeExtras& own = extras();
-  if (!own.comments) own.comments = std::make_unique<NodeComments>();
+  if (!own.comments) {
+    own.comments = std::make_unique<NodeComments>();
+    // Comments shared with a source become this node's own before they
+    // change; a copy has no lines.
+    if (own.sharedComments) own.comments->texts = own.sharedComments->texts;
+    own.sharedComments = nullptr;
+  }
   return *own.comments;
 }
 
+void MergerNode::shareComments(const MergerNode& source) {
+  NodeExtras* theirs = source.extrasIfAny();
+  if (!theirs) return;
+  const NodeComments* comments = theirs->comments ? theirs->comments.get() : theirs->sharedComments;
+  if (!comments || comments->texts.Size() < 1) return;
+  if (NodeExtras* own = extrasIfAny(); own && own->comments) {
+    own->comments->texts.Append(comments->texts);
+    return;
+  }
+  extras().sharedComments = comments;
+}
+
 std::span<const long> MergerNode::getCommentLines() const {
-  const NodeComments* own = _pExtras ? _pExtras->comments.get() : nullptr;
+  NodeExtras* extras = extrasIfAny();
+  const NodeComments* own = extras ? extras->comments.get() : nullptr;
   if (!own || !own->lines) return {};
   return {own->lines.get(), static_cast<size_t>(own->texts.Size())};
 }
 
 VexListValVexUnicodeString* MergerNode::getComments() const {
-  return _pExtras && _pExtras->comments ? &_pExtras->comments->texts : nullptr;
+  NodeExtras* extras = extrasIfAny();
+  if (!extras) return nullptr;
+  if (extras->comments) return &extras->comments->texts;
+  // The pointer could be written through; callers only read it, and
+  // comments shared with another node must stay as they are.
+  return extras->sharedComments
+             ? const_cast<VexListValVexUnicodeString*>(&extras->sharedComments->texts)
+             : nullptr;
 }
 
 int MergerNode::compareNode(const MergerNode* a, const MergerNode* b, int wildcard) {

@@ -22,7 +22,7 @@ struct NodeExtras;
 // a MaskStorage (as the nodes of mask files and of the merge are), which
 // owns it together with the rest of its tree. The node is kept small: its
 // three texts are one packed block, and what few nodes have (comments,
-// decision records) hangs off one pointer.
+// decision records) is kept beside it.
 class MergerNode {
  public:
   MergerNode();
@@ -70,6 +70,10 @@ class MergerNode {
   // (`lines` is left empty too).
   void takeComments(VexListValVexUnicodeString& comments, std::vector<long>& lines);
   VexListValVexUnicodeString* getComments() const;
+  // Gives this node (a node of a storage that keeps the storage of
+  // `source` alive) the comments of `source`, read where they are rather
+  // than copied: a merged tree repeats the comments of the trees it copies.
+  void shareComments(const MergerNode& source);
   // The file line of each comment, as a watched reader gave them; empty on
   // a copy.
   std::span<const long> getCommentLines() const;
@@ -87,6 +91,15 @@ class MergerNode {
   bool childrenInOrder() const { return _nBits & kChildrenInOrder; }
   void markChildrenInOrder() { _nBits |= kChildrenInOrder; }
   void forgetChildrenOrder() { _nBits &= ~kChildrenInOrder; }
+  // Whether the node (an entity or an attribute) holds the properties of
+  // its line itself, packed behind its text, instead of as children.
+  bool hasOwnProperties() const { return _nBits & kOwnProperties; }
+  // Leaves the properties packed behind the text unread: the node's
+  // properties are its children again.
+  void forgetOwnProperties() { _nBits &= ~kOwnProperties; }
+  // Whether the two nodes share one packed text (one is a clone of the
+  // other, or both of a third).
+  bool sharesTextWith(const MergerNode& other) const { return _pText == other._pText; }
 
  protected:
   // A node carved from `storage`, whose packed `text` lives at least as
@@ -101,10 +114,13 @@ class MergerNode {
   }
   // Makes room for `count` children before the first is appended.
   void reserveChildren(size_t count);
-  // The extras of this node, made on first use.
+  // The extras of this node, made on first use. They are kept beside the
+  // node (by its storage, or for a node made with `new` in a table of the
+  // program's), since few nodes have any.
   NodeExtras& extras();
   NodeComments& ownComments();
-  NodeExtras* extrasIfAny() const { return _pExtras; }
+  NodeExtras* extrasIfAny() const;
+  void markOwnProperties() { _nBits |= kOwnProperties; }
   // Packs the three texts for a node of `storage`, or of the heap when null.
   static const uint8_t* packText(MaskStorage* storage, std::string_view type, std::string_view name,
                                  std::string_view value);
@@ -112,11 +128,13 @@ class MergerNode {
   MergerNode* _pParent;
   MergerNode** _pChildren;
   const uint8_t* _pText;
-  NodeExtras* _pExtras;
   uint32_t _nChildren;
+  // Which extras of its storage are the node's (from 1); for a node made
+  // with `new`, 1 when it has any. 0: none.
+  uint32_t _nExtras;
 
  private:
-  enum Bits : uint8_t { kInStorage = 1, kChildrenInOrder = 2 };
+  enum Bits : uint8_t { kInStorage = 1, kChildrenInOrder = 2, kOwnProperties = 4 };
 
   // Moves the children made with `new` onto `pending`, last first.
   void takeChildren(std::vector<MergerNode*>& pending);

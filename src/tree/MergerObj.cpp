@@ -20,15 +20,21 @@ const VexUnicodeString gsVisuKEEP("KEEP  ");
 const VexUnicodeString gsVisuIGNORE("IGNORE");
 
 // Millions of them are alive at once: keep an eye on the size.
-static_assert(sizeof(MergerObj) <= 56);
+static_assert(sizeof(MergerObj) <= 48);
 
 MergerObj::MergerObj(MergerObj* parent, long line, const VexUnicodeString& type,
                      const VexUnicodeString& name, const VexUnicodeString& value, char ordered)
-    : MergerNode(parent, type, name, value), _cActive('Y'), _cOrdered(ordered), _nLine(line) {}
+    : MergerNode(parent, type, name, value),
+      _cActive('Y'),
+      _cOrdered(ordered),
+      _nLine(static_cast<int32_t>(line)) {}
 
 MergerObj::MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text,
                      char ordered)
-    : MergerNode(storage, parent, text), _cActive('Y'), _cOrdered(ordered), _nLine(line) {}
+    : MergerNode(storage, parent, text),
+      _cActive('Y'),
+      _cOrdered(ordered),
+      _nLine(static_cast<int32_t>(line)) {}
 
 MergerObj::~MergerObj() = default;
 
@@ -52,6 +58,58 @@ MergerObj* MergerObj::create(MaskStorage& storage, MergerObj* parent, long line,
   return new (memory) MergerObj(storage, parent, line, text, ordered);
 }
 
+MergerObj* MergerObj::createHolding(MaskStorage& storage, MergerObj* parent, long line,
+                                    std::string_view type, std::string_view name,
+                                    const OwnProperties::Values& values) {
+  size_t textSize = NodeText::encodedSize(type, name, {});
+  auto text = storage.allocateBytes(textSize + OwnProperties::encodedSize(values));
+  NodeText::encode(text, type, name, {});
+  OwnProperties::encode(text + textSize, values);
+  auto node =
+      new (storage.allocateNode(sizeof(MergerObj))) MergerObj(storage, parent, line, text, 'N');
+  node->markOwnProperties();
+  return node;
+}
+
+namespace {
+
+// Calls `onChild` for each child of `source` (a node holding its own
+// properties) and `onProperty` with the index of each property, in the
+// order a sorted tree with the properties as nodes would have them. The
+// children are in order already; a property goes before a child it equals,
+// as a reader that makes them first would leave it.
+template <class Child, class Property>
+void inPropertyOrder(const MergerObj* source, Child onChild, Property onProperty) {
+  size_t next = 0, count = source->ownPropertyCount();
+  auto before = [&next](const MergerObj* child) {
+    NodeText::Parts text = child->text();
+    int r = NodeText::compareBytes(text.type, gsTYPE_PROP.str());
+    return (r != 0 ? r : NodeText::compareBytes(text.name, OwnProperties::name(next))) >= 0;
+  };
+  for (size_t i = 0; i < source->childCount(); ++i) {
+    MergerObj* child = source->childAt(i);
+    while (child && next < count && before(child)) onProperty(next++);
+    onChild(child);
+  }
+  while (next < count) onProperty(next++);
+}
+
+}  // namespace
+
+MergerObj* MergerObj::standIn(MaskStorage& storage, MergerObj* source, unsigned which) {
+  auto stand = new (storage.allocateNode(sizeof(MergerObj)))
+      MergerObj(storage, nullptr, source->_nLine, source->_pText, source->_cOrdered);
+  storage.retain(MaskStorage::of(source));
+  stand->_pParent = source->_pParent;
+  OwnProperties::Values values = source->ownProperties();
+  for (size_t i = 0; i < source->ownPropertyCount(); ++i) {
+    if (which & (1u << i))
+      create(storage, stand, source->_nLine, gsTYPE_PROP.str(), OwnProperties::name(i), values[i],
+             'N');
+  }
+  return stand;
+}
+
 MergerObj* MergerObj::createDummyNode(MergerObj* parent) {
   if (parent && parent->inStorage()) {
     return create(*MaskStorage::of(parent), parent, 0, {}, {}, {}, 'N');
@@ -73,13 +131,19 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
     }
     copy = new (storage->allocateNode(sizeof(MergerObj)))
         MergerObj(*storage, parent, source->_nLine, text, source->_cOrdered);
+    if (source->hasOwnProperties()) copy->markOwnProperties();
+    // The copy's storage keeps the source's alive, comments included.
+    if (source->inStorage()) copy->shareComments(*source);
   } else {
+    if (source->hasOwnProperties()) return copyToHeap(source, parent, mode);
     NodeText::Parts parts = source->text();
     copy = new MergerObj(parent, source->_nLine, VexUnicodeString(parts.type),
                          VexUnicodeString(parts.name), VexUnicodeString(parts.value),
                          source->_cOrdered);
   }
-  if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
+  if (!copy->inStorage() || !source->inStorage()) {
+    if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
+  }
   if (mode == 99) {
     copy->_cActive = 'N';
     return copy;
@@ -94,9 +158,38 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
   return copy;
 }
 
+// A node made with `new` has no room for properties behind its text: a
+// copy of the whole subtree of an attribute holding its own gets them as
+// nodes. A copy of the attribute alone gets none, as a copy alone gets no
+// children: the merge that follows makes them.
+MergerObj* MergerObj::copyToHeap(MergerObj* source, MergerObj* parent, int mode) {
+  NodeText::Parts parts = source->text();
+  auto copy =
+      new MergerObj(parent, source->_nLine, VexUnicodeString(parts.type),
+                    VexUnicodeString(parts.name), VexUnicodeString(parts.value), source->_cOrdered);
+  if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
+  if (mode == 99) {
+    copy->_cActive = 'N';
+    return copy;
+  }
+  if (mode == 0) return copy;
+  OwnProperties::Values values = source->ownProperties();
+  inPropertyOrder(
+      source,
+      [&](MergerObj* child) {
+        if (child) copyNode(child, copy, nullptr, mode);
+      },
+      [&](size_t i) {
+        new MergerObj(copy, source->_nLine, gsTYPE_PROP, VexUnicodeString(OwnProperties::name(i)),
+                      VexUnicodeString(values[i]), 'N');
+      });
+  return copy;
+}
+
 MergerObj* MergerObj::clone(MergerObj* source, MergerObj* parent, int mode) {
   if (!source) return nullptr;
-  MaskStorage* storage = parent && parent->inStorage() ? MaskStorage::of(parent) : nullptr;
+  MaskStorage* storage =
+      parent && parent->inStorage() ? &MaskStorage::forNodesUnder(parent) : nullptr;
   return copyNode(source, parent, storage, mode);
 }
 
@@ -138,7 +231,7 @@ void MergerObj::xpath(VexUnicodeString& path) const {
 
 void MergerObj::setLine(long line) {
   VexQelTraceStep step(&gTraceMain, "setLine");
-  _nLine = line;
+  _nLine = static_cast<int32_t>(line);
   gTraceMain << "->" << line << "\n";
 }
 

@@ -7,6 +7,7 @@
 #include "framework/TamLunFileOut.h"
 #include "tree/DecisionRecord.h"
 #include "tree/MergerNode.h"
+#include "tree/OwnProperties.h"
 
 class MergerRule;
 
@@ -38,6 +39,18 @@ class MergerObj : public MergerNode {
   static MergerObj* create(MaskStorage& storage, MergerObj* parent, long line,
                            std::string_view type, std::string_view name, std::string_view value,
                            char ordered);
+  // An entity or an attribute carved from `storage` under `parent` (may be
+  // null) that holds the properties of its line itself (see OwnProperties).
+  static MergerObj* createHolding(MaskStorage& storage, MergerObj* parent, long line,
+                                  std::string_view type, std::string_view name,
+                                  const OwnProperties::Values& values);
+  // A stand-in for `source`, a node holding its own properties, for a
+  // merge of some of them as nodes: carved from `storage`, with the texts,
+  // line and parent of `source` (though no child of that parent), and as
+  // children the properties whose bit is set in `which` (bit i for the
+  // i-th), in order. `source` and its tree are left as they are: other
+  // merges may be reading them.
+  static MergerObj* standIn(MaskStorage& storage, MergerObj* source, unsigned which);
   // An empty node under `parent` (a root when null), standing for no line.
   static MergerObj* createDummyNode(MergerObj* parent);
   // Copies `source` under `parent` (which takes ownership). Mode 0 copies the
@@ -48,6 +61,14 @@ class MergerObj : public MergerNode {
   static MergerObj* clone(MergerObj* source, MergerObj* parent, int mode);
   // The same for a copy that starts a tree of `storage`.
   static MergerObj* cloneRoot(MaskStorage& storage, MergerObj* source, int mode);
+
+  // The properties the node holds itself; only for a node that
+  // hasOwnProperties().
+  OwnProperties::Values ownProperties() const { return OwnProperties::decodeAfter(_pText); }
+  // How many it holds (0 for a node that holds none).
+  size_t ownPropertyCount() const {
+    return hasOwnProperties() ? OwnProperties::countFor(type()) : 0;
+  }
 
   // The first direct child with this type and name, or null.
   MergerObj* find(const VexUnicodeString& type, const VexUnicodeString& name) const;
@@ -94,6 +115,8 @@ class MergerObj : public MergerNode {
   // Sorts the children of this node and of every descendant by type, then
   // name; with `byNumber` set, the children of an ordered node by line.
   void sort(int byNumber);
+  // The same for the children of this node only.
+  void sortLevel(int byNumber);
   static int sortObject(const void* a, const void* b);
   static int sortObjectByNumber(const void* a, const void* b);
 
@@ -123,6 +146,7 @@ class MergerObj : public MergerNode {
  private:
   MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text, char ordered);
   static MergerObj* copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage, int mode);
+  static MergerObj* copyToHeap(MergerObj* source, MergerObj* parent, int mode);
   void appendIdAfter(std::string& out, size_t start) const;
   DecisionRecord& record();
   void sortChildren(bool byNumber);
@@ -130,5 +154,6 @@ class MergerObj : public MergerNode {
 
   char _cActive;
   char _cOrdered;
-  long _nLine;
+  // 32 bits: a file of more lines would never fit in memory as a tree.
+  int32_t _nLine;
 };

@@ -126,6 +126,10 @@ void MergerObj::sort(int byNumber) {
   }
 }
 
+void MergerObj::sortLevel(int byNumber) {
+  if (_nChildren) sortChildren(byNumber && _cOrdered == 'Y');
+}
+
 int MergerObj::sortObject(const void* pa, const void* pb) {
   auto a = static_cast<MergerNode*>(const_cast<void*>(pa));
   auto b = static_cast<MergerNode*>(const_cast<void*>(pb));

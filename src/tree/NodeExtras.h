@@ -13,9 +13,12 @@ struct NodeComments {
 };
 
 // The parts of a node that few nodes have, kept out of the node itself:
-// its comments and, on a node of the merged tree, the record of the
-// question it was created by.
+// its comments (its own, or on a copy those of its source) and, on a node
+// of the merged tree, the record of the question it was created by.
 struct NodeExtras {
   std::unique_ptr<NodeComments> comments;
+  // The comments of the node this one is a copy of, read where they are
+  // (its storage outlives this node's) until this node's own change.
+  const NodeComments* sharedComments = nullptr;
   std::unique_ptr<DecisionRecord> record;
 };

@@ -125,3 +125,27 @@ TEST(MergerFile, SaveNodeWritesANodeAsTheWholeFileWritesIt) {
   EXPECT_EQ(text.find("*ATTR V_old"), std::string::npos);
   EXPECT_NE(text.find("+VALUE B\n+VALUE A\n"), std::string::npos);
 }
+
+// The index of entities serves the reading: dropped once a whole file is
+// read, it comes back for lines read after all, and still finds the first
+// of the entities of one name, wherever they were read.
+TEST(MergerFile, ALineReadAfterTheWholeFileStillFindsItsEntity) {
+  MergerFile file(1);
+  std::ostringstream console;
+  file.setConsole(console);
+  file.parse("*MASK DEFAULT\n*ENTITY PART,DEFAULT,First\n*ENTITY PART,DEFAULT,Second\n");
+  file.sort(0);
+  for (const char* text : {"*ENTITY PART,DEFAULT,Third", "*ATTR V_id,PART.DEFAULT,Y"}) {
+    VexUnicodeString line(text);
+    file.oneLine(line);
+  }
+  MergerObj* mask = file.getMask(VexUnicodeString("DEFAULT"));
+  ASSERT_NE(mask, nullptr);
+  ASSERT_EQ(mask->childCount(), 3u);
+  MergerObj* first = mask->childAt(0);
+  EXPECT_EQ(first->findChild("_", "alias")->value(), "First");
+  EXPECT_NE(first->findChild("A", "V_id"), nullptr);
+  EXPECT_EQ(mask->childAt(1)->findChild("A", "V_id"), nullptr);
+  EXPECT_EQ(mask->childAt(2)->findChild("A", "V_id"), nullptr);
+  EXPECT_EQ(console.str(), "");
+}

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "maskfile/MergerFile.h"
+#include "rules/MergerRule.h"
 
 namespace {
 
@@ -291,6 +292,61 @@ TEST(MergeProperty, NoCustomisationIsDroppedWithoutARecord) {
     }
     for (const std::string& path : lost) ADD_FAILURE() << "lost without a record: " << path;
     ASSERT_TRUE(lost.empty()) << describe(t);
+  }
+}
+
+// What a merge writes, with the three masks read holding the properties of
+// entities and attributes in their own node or as child nodes; and the
+// three masks as read, written again after the merge.
+struct MergeOutput {
+  std::string merged;
+  std::string inputsAfter;
+};
+
+MergeOutput mergeReadAs(const fs::path& dir, bool owners, std::string& inputsBefore) {
+  MergerFile ref(1), neu(1), custo(1), result(1);
+  MergerFile* inputs[] = {&ref, &neu, &custo};
+  QuietConsole quiet;
+  std::ostringstream before, after, merged;
+  for (MergerFile* file : inputs) file->keepPropertiesInOwners(owners);
+  EXPECT_EQ(ref.read((dir / "ref.msk").string().c_str()), 0);
+  EXPECT_EQ(neu.read((dir / "new.msk").string().c_str()), 0);
+  EXPECT_EQ(custo.read((dir / "custo.msk").string().c_str()), 0);
+  for (MergerFile* file : inputs) file->writeTo(before);
+  result.setSeparator(custo.getSeparator());
+  EXPECT_EQ(custo.merge(ref, neu, result), 0);
+  result.writeTo(merged);
+  for (MergerFile* file : inputs) file->writeTo(after);
+  inputsBefore = before.str();
+  return {merged.str(), after.str()};
+}
+
+// Properties held by their entity or attribute merge as property nodes do,
+// through every kind of question on them and the rules that settle it; and
+// the merge leaves the masks it reads as they were (several merges may read
+// one default mask at once).
+TEST(MergeProperty, PropertiesHeldByTheirOwnersMergeAsPropertyNodes) {
+  const std::vector<std::vector<std::string>> ruleSets = {
+      {},
+      {"KEEP CUSTO //_::alias", "IGNORE NEW //_::defval", "KEEP NEW //A::*/_::required",
+       "IGNORE CUSTO //_::group", "KEEP CUSTO //A::*"},
+      {"IGNORE CUSTO //A::*", "KEEP NEW //_::*", "KEEP CUSTO E::*"}};
+  WorkDir dir;
+  for (unsigned seed = 2001; seed <= 2300; ++seed) {
+    Triple t = makeTriple(seed);
+    dir.put(t);
+    const std::vector<std::string>& rules = ruleSets[seed % ruleSets.size()];
+    for (size_t i = 0; i < rules.size(); ++i) {
+      ASSERT_NE(MergerRule::addRule(rules[i].c_str(), static_cast<int>(i + 1)), nullptr);
+    }
+    std::string nodesBefore, ownersBefore;
+    MergeOutput nodes = mergeReadAs(dir.path, false, nodesBefore);
+    MergeOutput owners = mergeReadAs(dir.path, true, ownersBefore);
+    MergerRule::end();
+    EXPECT_EQ(owners.merged, nodes.merged) << describe(t);
+    EXPECT_EQ(ownersBefore, nodesBefore) << describe(t);
+    EXPECT_EQ(owners.inputsAfter, ownersBefore) << describe(t);
+    if (HasFailure()) return;
   }
 }
 

@@ -12,6 +12,10 @@ finds them, so only that option keeps the merger's bytes. A rule file
 saved with CRLF line ends is given to qelmask only: the merger, which
 would keep the carriage returns, gets the same rules with LF ends.
 When the rule file has errors, neither program may write anything.
+The two programs hold a mask in memory in two ways (the merger keeps the
+properties of a line in its entity or attribute, and merges the entities
+of a large mask side by side; qelmask keeps every property as a node, and
+merges in order), so the comparison checks those against each other too.
 """
 import json
 import os
@@ -107,6 +111,16 @@ def generated():
             compare(label, inputs, rules, sorted_custo="--reorder" in options, env=env)
             if seed % 4 == 0:
                 compare(label + " CRLF rules", inputs, rules, crlf_rules=True)
+    # Masks of a few hundred entities each, merged side by side by the
+    # merger and one after the other by qelmask.
+    for seed, options in ((21, []), (22, ["--masks", "2"]), (23, ["--sep", "random", "--crlf"])):
+        with tempfile.TemporaryDirectory() as tmp:
+            subprocess.run([sys.executable, GENERATOR, "--seed", str(seed), "--scale", "30",
+                            "--rules", *options, tmp], check=True, stdout=subprocess.DEVNULL)
+            inputs = [os.path.join(tmp, n) for n in ("ref.msk", "new.msk", "custo.msk")]
+            label = "seed %d scale 30 %s" % (seed, " ".join(options))
+            compare(label, inputs, os.path.join(tmp, "rules.txt"))
+            compare(label + " without rules", inputs)
 
 
 examples()

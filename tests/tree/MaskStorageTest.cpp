@@ -82,3 +82,29 @@ TEST(MaskStorage, AdoptsNodesMadeWithNewAndExtrasGoWithIt) {
   EXPECT_EQ(root->getRecommandation().str(), "KEEP   NEW(n+1) [E::PART]");
   EXPECT_EQ((*root->getComments())[1].str(), "// kept");
 }
+
+// A thread that merges a subtree of a result side by side with others
+// carves what it makes from a storage of its own, even below a node of the
+// result's storage; a list of the result's storage that it outgrows, small
+// or large, is freed once (ASan would tell).
+TEST(MaskStorage, AThreadCarvesItsNodesAndListsFromItsOwnStorage) {
+  auto result = MaskStorage::create();
+  MergerObj* root = MergerObj::create(*result, nullptr, 1, "M", "DEFAULT", "", 'N');
+  MergerObj* entity = node(*result, root, "PART");
+  for (int i = 0; i < 9000; ++i) node(*result, entity, std::to_string(i));
+  auto own = MaskStorage::create();
+  result->retain(own.get());
+  {
+    MaskStorage::CarveHere here(*own);
+    for (int i = 0; i < 9000; ++i) {
+      MergerObj* made = MergerObj::clone(entity->childAt(static_cast<size_t>(i)), entity, 0);
+      EXPECT_EQ(MaskStorage::of(made), own.get());
+    }
+    EXPECT_EQ(&MaskStorage::forNodesUnder(entity), own.get());
+  }
+  EXPECT_EQ(&MaskStorage::forNodesUnder(entity), result.get());
+  ASSERT_EQ(entity->childCount(), 18000u);
+  EXPECT_EQ(entity->childAt(17999)->name(), "8999");
+  own.reset();
+  EXPECT_EQ(entity->childAt(9000)->name(), "0");
+}
