@@ -135,7 +135,6 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
     // The copy's storage keeps the source's alive, comments included.
     if (source->inStorage()) copy->shareComments(*source);
   } else {
-    if (source->hasOwnProperties()) return copyToHeap(source, parent, mode);
     NodeText::Parts parts = source->text();
     copy = new MergerObj(parent, source->_nLine, VexUnicodeString(parts.type),
                          VexUnicodeString(parts.name), VexUnicodeString(parts.value),
@@ -151,28 +150,22 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
   // A kept node gets about as many children as its source has.
   copy->reserveChildren(source->_nChildren);
   if (mode == 0) return copy;
-  for (size_t i = 0; i < source->_nChildren; ++i) {
-    if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
-  }
-  if (source->childrenInOrder()) copy->markChildrenInOrder();
+  copyChildren(source, copy, storage, mode);
   return copy;
 }
 
 // A node made with `new` has no room for properties behind its text: a
-// copy of the whole subtree of an attribute holding its own gets them as
-// nodes. A copy of the attribute alone gets none, as a copy alone gets no
-// children: the merge that follows makes them.
-MergerObj* MergerObj::copyToHeap(MergerObj* source, MergerObj* parent, int mode) {
-  NodeText::Parts parts = source->text();
-  auto copy =
-      new MergerObj(parent, source->_nLine, VexUnicodeString(parts.type),
-                    VexUnicodeString(parts.name), VexUnicodeString(parts.value), source->_cOrdered);
-  if (VexListValVexUnicodeString* comments = source->getComments()) copy->addComments(*comments);
-  if (mode == 99) {
-    copy->_cActive = 'N';
-    return copy;
+// copy of the whole subtree of a node holding its own gets them as nodes,
+// among its other children. (A copy alone gets none, as it gets no
+// children: the merge that follows makes them.)
+void MergerObj::copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* storage, int mode) {
+  if (storage || !source->hasOwnProperties()) {
+    for (size_t i = 0; i < source->_nChildren; ++i) {
+      if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
+    }
+    if (source->childrenInOrder()) copy->markChildrenInOrder();
+    return;
   }
-  if (mode == 0) return copy;
   OwnProperties::Values values = source->ownProperties();
   inPropertyOrder(
       source,
@@ -183,7 +176,6 @@ MergerObj* MergerObj::copyToHeap(MergerObj* source, MergerObj* parent, int mode)
         new MergerObj(copy, source->_nLine, gsTYPE_PROP, VexUnicodeString(OwnProperties::name(i)),
                       VexUnicodeString(values[i]), 'N');
       });
-  return copy;
 }
 
 MergerObj* MergerObj::clone(MergerObj* source, MergerObj* parent, int mode) {

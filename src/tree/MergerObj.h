@@ -146,7 +146,7 @@ class MergerObj : public MergerNode {
  private:
   MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text, char ordered);
   static MergerObj* copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage, int mode);
-  static MergerObj* copyToHeap(MergerObj* source, MergerObj* parent, int mode);
+  static void copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* storage, int mode);
   void appendIdAfter(std::string& out, size_t start) const;
   DecisionRecord& record();
   void sortChildren(bool byNumber);

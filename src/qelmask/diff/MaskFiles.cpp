@@ -1,27 +1,13 @@
 #include "qelmask/diff/MaskFiles.h"
 
 #include <ostream>
-#include <streambuf>
 
 #include "maskfile/ParallelParse.h"
 #include "qelmask/output/Diagnostics.h"
+#include "qelmask/output/NullStream.h"
 #include "qelmask/session/InputFile.h"
 
 namespace {
-
-// Where the reader's own warnings go: nowhere. A file of other bytes
-// would make one for nearly every line.
-class NullBuffer : public std::streambuf {
- protected:
-  int overflow(int c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
-};
-
-std::ostream& nullStream() {
-  static NullBuffer buffer;
-  static std::ostream stream(&buffer);
-  return stream;
-}
 
 bool onlyBlanks(const std::string& bytes) {
   return bytes.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -62,6 +48,8 @@ bool MaskFiles::read(Diagnostics& diagnostics) {
 
   std::vector<MergerFile*> files;
   for (size_t i = 0; i < _files.size(); ++i) {
+    // The reader's own warnings go nowhere: a file of other bytes would
+    // make one for nearly every line.
     _files[i]->setConsole(nullStream());
     _files[i]->setObserver(_ignored[i].get());
     files.push_back(_files[i].get());

@@ -2,22 +2,7 @@
 
 #include <ostream>
 
-namespace {
-
-// A stream that swallows everything: the progress stream of a quiet run.
-class NullBuffer : public std::streambuf {
- protected:
-  int overflow(int c) override { return traits_type::not_eof(c); }
-  std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
-};
-
-std::ostream& nullStream() {
-  static NullBuffer buffer;
-  static std::ostream stream(&buffer);
-  return stream;
-}
-
-}  // namespace
+#include "qelmask/output/NullStream.h"
 
 Diagnostics::Diagnostics(std::ostream& out, std::ostream& err, bool quiet)
     : _out(out), _err(err), _quiet(quiet) {}
