@@ -4,7 +4,7 @@
 # run instead).
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build test test-release test-asan demo bench fuzz format clean
+.PHONY: all deps build test test-release test-asan test-tsan demo bench fuzz format clean
 
 all: build
 
@@ -15,7 +15,7 @@ build:
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS)
 
-test: test-release test-asan
+test: test-release test-asan test-tsan
 
 test-release: deps
 	cmake --preset release
@@ -27,18 +27,27 @@ test-asan: deps
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
 
+# The tests labelled `threads` (runs over several sites, the pool, the
+# registry of temporary files) under ThreadSanitizer.
+test-tsan: deps
+	cmake --preset tsan
+	cmake --build --preset tsan -j $(JOBS) --target qelmask merger_platform_tests merger_qelmask_tests
+	ctest --preset tsan -j $(JOBS)
+
 # Both programs, and `qelmask merge` on the examples, into build/demo.
 demo: deps
 	cmake --preset release
 	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger qelmask
 	@examples/run-demo.sh build/release/qelmask build/demo
 
-# The tool against git merge-file on generated masks (a few minutes);
+# The tool against git merge-file on generated masks, and qelmask over a
+# fleet of 32 sites against 32 separate runs (a few minutes);
 # MERGER_BIN=<path> measures another binary.
 bench:
 	cmake --preset release
-	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger
+	cmake --build --preset release -j $(JOBS) --target QELPeopleMaskMerger qelmask
 	./bench/run-bench.sh build/release
+	./bench/fleet-bench.sh build/release
 
 # Each fuzz target for FUZZ_SECONDS seconds (clang and its libFuzzer
 # runtime needed: `make deps` installs them); new inputs are kept in

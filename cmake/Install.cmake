@@ -51,4 +51,7 @@ add_custom_target(man_pages ALL DEPENDS ${MERGER_MAN_OUTPUTS})
 install(FILES examples/ref.msk examples/new.msk examples/custo.msk examples/rules.txt
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
 install(PROGRAMS examples/run-demo.sh DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+# Three sites on the same DEFAULT mask, for runs over several sites.
+install(FILES examples/sites/berlin.msk examples/sites/lyon.msk examples/sites/paris.msk
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples/sites)
 install(FILES packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

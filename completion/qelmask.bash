@@ -11,6 +11,9 @@
 #                  [--html PAGE] [--json DATA] [--force] [--allow-swap] [--quiet]
 #   qelmask access --ref R --new N --custo C [--rules F] [--decisions D]
 #                  [--json DATA] [--force] [--allow-swap] [--quiet]
+#   qelmask merge|report ... (--custo C1 C2... | --sites DIR) [--output-dir OUT]
+#                  [--jobs N]: several sites at once
+#   qelmask report --combine DATA1 DATA2... [--html PAGE] [--json DATA]
 #   qelmask decide --report DATA --take OPTION [--with-subtree] [--decisions D]
 #                  [--rules-output RULES] --output O [--force] [--quiet] QUESTION...
 #
@@ -65,10 +68,10 @@ _qelmask() {
 
   local options
   case $command in
-    merge) options='--ref --new --custo --rules --decisions --output -o --force -f --sorted-custo --legacy-layout --allow-swap --fail-on --quiet -q --help -h' ;;
+    merge) options='--ref --new --custo --sites --jobs -j --rules --decisions --output -o --output-dir --force -f --sorted-custo --legacy-layout --allow-swap --fail-on --quiet -q --help -h' ;;
     check) options='--ref --new --custo --rules --decisions --fail-on --all --quiet -q --help -h' ;;
     strip) options='--output -o --force -f --quiet -q --help -h' ;;
-    report) options='--ref --new --custo --rules --decisions --html --json --force -f --allow-swap --quiet -q --help -h' ;;
+    report) options='--ref --new --custo --sites --jobs -j --rules --decisions --combine --html --json --force -f --allow-swap --quiet -q --help -h' ;;
     access) options='--ref --new --custo --rules --decisions --json --force -f --allow-swap --quiet -q --help -h' ;;
     decide) options='--report --take --with-subtree --decisions --rules-output --output -o --force -f --quiet -q --help -h' ;;
     diff) options='--json --stat --comments --force -f --help -h' ;;
@@ -91,8 +94,15 @@ _qelmask() {
       _qelmask_masks "$cur"
       return
       ;;
-    --rules | --decisions | --html | --json | --report | --rules-output)
+    --rules | --decisions | --html | --json | --report | --rules-output | --combine)
       mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+      return
+      ;;
+    --sites | --output-dir)
+      mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+      return
+      ;;
+    --jobs | -j)
       return
       ;;
     --take)
@@ -109,8 +119,22 @@ _qelmask() {
       ;;
   esac
 
+  # --custo of merge and report takes several sites' masks, and --combine
+  # several reports: the words after them are more of the same.
+  local i last=""
+  for ((i = COMP_CWORD - 1; i > 1; i--)); do
+    if [[ ${COMP_WORDS[i]} == -* ]]; then
+      last=${COMP_WORDS[i]}
+      break
+    fi
+  done
+
   if [[ $cur == -* ]]; then
     mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+  elif [[ $last == --custo && ($command == merge || $command == report) ]]; then
+    _qelmask_masks "$cur"
+  elif [[ $last == --combine ]]; then
+    mapfile -t COMPREPLY < <(compgen -f -- "$cur")
   elif [[ $command == strip || $command == check || $command == diff || $command == lines ]]; then
     # strip's merged mask, the masks check takes on their own, and the
     # masks diff compares and lines shows.

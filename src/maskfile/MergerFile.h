@@ -123,8 +123,10 @@ class MergerFile {
   // with the merge (merge/MergerFileMerge.cpp), the layer above the mask
   // files. A merge with neither observer nor decider, and no trace, merges
   // the entities of a mask side by side on up to the threads set below.
-  int merge(MergerFile& ref, MergerFile& neu, MergerFile& result, MergeObserver* observer = nullptr,
-            MergeDecider* decider = nullptr);
+  // Only `result` changes: `ref`, `neu` and this file are only read, so
+  // several merges may share the same two DEFAULT files.
+  int merge(const MergerFile& ref, const MergerFile& neu, MergerFile& result,
+            MergeObserver* observer = nullptr, MergeDecider* decider = nullptr) const;
 
  private:
   // A mask, and an entity name in it.

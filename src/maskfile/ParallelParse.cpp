@@ -6,11 +6,14 @@
 #include <thread>
 #include <vector>
 
+#include "framework/CoresTaken.h"
 #include "framework/VexQelTrace.h"
 #include "maskfile/MergerFile.h"
 
 void parseAndSortSideBySide(MergerFile* const* files, std::string* bytes, int count) {
-  unsigned cores = VexQelTrace::AnyActive() ? 1 : std::max(std::thread::hardware_concurrency(), 1u);
+  unsigned cores = VexQelTrace::AnyActive() || CoresTaken::here()
+                       ? 1
+                       : std::max(std::thread::hardware_concurrency(), 1u);
   if (cores == 1) {
     // One file after the other, as a trace tells them.
     for (int i = 0; i < count; ++i) {

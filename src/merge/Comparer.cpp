@@ -5,8 +5,8 @@
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-int MergerObj::comparer(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
-                        int& custoPos, MergerObj* result, int&) {
+int MergerObj::comparer(const MergerObj* ref, int& refPos, const MergerObj* neu, int& newPos,
+                        const MergerObj* custo, int& custoPos, MergerObj* result, int&) {
   VexQelTraceStep step(&gTraceMain, "comparer");
   ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, result, nullptr);
   walk.run();

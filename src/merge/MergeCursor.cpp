@@ -1,6 +1,6 @@
 #include "merge/MergeCursor.h"
 
-MergeCursor::MergeCursor(MergerObj* parent, int& position)
+MergeCursor::MergeCursor(const MergerObj* parent, int& position)
     : _parent(parent),
       _position(position),
       _count(parent ? parent->getChildCount() : 0),

@@ -8,10 +8,10 @@
 class MergeCursor {
  public:
   // `parent` may be null: an absent node has no children to walk.
-  MergeCursor(MergerObj* parent, int& position);
+  MergeCursor(const MergerObj* parent, int& position);
 
-  MergerObj* parent() const { return _parent; }
-  MergerObj* current() const { return _current; }
+  const MergerObj* parent() const { return _parent; }
+  const MergerObj* current() const { return _current; }
   // The texts of the current child, taken out once per child; null when
   // there is none.
   const NodeText::Parts* text() const { return _current ? &_text : nullptr; }
@@ -25,10 +25,10 @@ class MergeCursor {
   const VexUnicodeString& id();
 
  private:
-  MergerObj* _parent;
+  const MergerObj* _parent;
   int& _position;
   int _count;
-  MergerObj* _current;
+  const MergerObj* _current;
   NodeText::Parts _text;
   VexUnicodeString _id;
   bool _idKnown;

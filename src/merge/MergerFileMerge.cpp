@@ -9,10 +9,10 @@
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result, MergeObserver* observer,
-                      MergeDecider* decider) {
-  MergerObj* refMask = ref.getMask(gsDEF_MASK);
-  MergerObj* newMask = neu.getMask(gsDEF_MASK);
+int MergerFile::merge(const MergerFile& ref, const MergerFile& neu, MergerFile& result,
+                      MergeObserver* observer, MergeDecider* decider) const {
+  const MergerObj* refMask = ref.getMask(gsDEF_MASK);
+  const MergerObj* newMask = neu.getMask(gsDEF_MASK);
   console() << "Merging files ..."
             << "\n";
   console().flush();
@@ -35,7 +35,7 @@ int MergerFile::merge(MergerFile& ref, MergerFile& neu, MergerFile& result, Merg
   // DEFAULT masks.
   int count = _lMasks.Size();
   for (int i = 1; i <= count; ++i) {
-    MergerObj* custoMask = getMaskAt(i);
+    const MergerObj* custoMask = getMaskAt(i);
     if (!custoMask) continue;
     MergerObj* merged = MergerObj::cloneRoot(*result._storage, custoMask, kCloneAlone);
     if (!merged) continue;

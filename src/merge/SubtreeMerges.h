@@ -16,9 +16,9 @@ class MergerObj;
 class SubtreeMerges {
  public:
   struct Subtree {
-    MergerObj* ref;
-    MergerObj* neu;
-    MergerObj* custo;
+    const MergerObj* ref;
+    const MergerObj* neu;
+    const MergerObj* custo;
     MergerObj* into;
   };
 

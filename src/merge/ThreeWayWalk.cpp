@@ -9,8 +9,8 @@
 
 static VexQelTrace gTraceMain("Main", "Main", "STDOUT", 1024, VexTraDefault);
 
-ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos,
-                           MergerObj* custo, int& custoPos, MergerObj* result,
+ThreeWayWalk::ThreeWayWalk(const MergerObj* ref, int& refPos, const MergerObj* neu, int& newPos,
+                           const MergerObj* custo, int& custoPos, MergerObj* result,
                            MergeObserver* observer, MergeDecider* decider,
                            const MergeDecider::Decision* inherited)
     : _ref(ref, refPos),
@@ -20,7 +20,7 @@ ThreeWayWalk::ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& new
       _observer(observer),
       _decider(decider),
       _inherited(inherited) {
-  MergerObj* first = ref ? ref : neu ? neu : custo;
+  const MergerObj* first = ref ? ref : neu ? neu : custo;
   _keepOrder = first && first->isOrdered() ? 1 : 0;
 }
 
@@ -317,7 +317,8 @@ void ThreeWayWalk::mergeChildren(const Sources& from, MergerObj* into,
   walkBelow(from, into, inherited);
 }
 
-void ThreeWayWalk::mergeBelow(MergerObj* ref, MergerObj* neu, MergerObj* custo, MergerObj* into) {
+void ThreeWayWalk::mergeBelow(const MergerObj* ref, const MergerObj* neu, const MergerObj* custo,
+                              MergerObj* into) {
   int refPos = 0, newPos = 0, custoPos = 0;
   ThreeWayWalk walk(ref, refPos, neu, newPos, custo, custoPos, into, nullptr);
   walk.mergeChildren({ref, neu, custo}, into, nullptr);
@@ -334,7 +335,7 @@ void ThreeWayWalk::walkBelow(const Sources& from, MergerObj* into,
 // A node of version N+1 added with its subtree, but for the nodes below it
 // that a recorded choice leaves out.
 MergerObj* ThreeWayWalk::cloneAdded(MergeCursor& source) {
-  MergerObj* added = source.current();
+  const MergerObj* added = source.current();
   if (!_decider || !added || !_decider->refusesBelow(added, _result))
     return cloneUnderResult(source, MergeAction::kAdd);
   MergerObj* created = cloneUnderResult(source, MergeAction::kKeep);
@@ -342,9 +343,9 @@ MergerObj* ThreeWayWalk::cloneAdded(MergeCursor& source) {
   return created;
 }
 
-void ThreeWayWalk::copyBelow(const MergerObj* added, MergerObj* from, MergerObj* into) {
+void ThreeWayWalk::copyBelow(const MergerObj* added, const MergerObj* from, MergerObj* into) {
   for (size_t i = 0; i < from->childCount(); ++i) {
-    MergerObj* child = from->childAt(i);
+    const MergerObj* child = from->childAt(i);
     if (!child) continue;
     if (const MergeDecider::Decision* refusal = _decider->refused(added, child, _result)) {
       leaveOut(child, into, *refusal);
@@ -360,7 +361,7 @@ void ThreeWayWalk::copyBelow(const MergerObj* added, MergerObj* from, MergerObj*
 
 // The node left out stays as a record only: the merge would have added it,
 // the recorded choice took the alternative.
-void ThreeWayWalk::leaveOut(MergerObj* inner, MergerObj* into,
+void ThreeWayWalk::leaveOut(const MergerObj* inner, MergerObj* into,
                             const MergeDecider::Decision& decision) {
   MergerObj* left = MergerObj::clone(inner, into, kCloneRecordOnly);
   if (!left) return;
@@ -394,7 +395,7 @@ int ThreeWayWalk::compare(int number, MergeCursor& a, MergeCursor& b) {
   return result;
 }
 
-void ThreeWayWalk::traceParent(const char* prefix, MergerObj* parent) {
+void ThreeWayWalk::traceParent(const char* prefix, const MergerObj* parent) {
   if (!gTraceMain.IsActive()) return;
   if (!parent) {
     gTraceMain << prefix << "NONE"

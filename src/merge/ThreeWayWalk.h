@@ -21,8 +21,8 @@ class ThreeWayWalk {
   // `decider` (may be null) settles the questions it has a choice for
   // before the rules are asked; `inherited` is the choice that settles
   // every question below a dropped node kept with its subtree.
-  ThreeWayWalk(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
-               int& custoPos, MergerObj* result, MergeObserver* observer,
+  ThreeWayWalk(const MergerObj* ref, int& refPos, const MergerObj* neu, int& newPos,
+               const MergerObj* custo, int& custoPos, MergerObj* result, MergeObserver* observer,
                MergeDecider* decider = nullptr, const MergeDecider::Decision* inherited = nullptr);
   void run();
   // Leaves the subtrees below the nodes this walk keeps to `later` rather
@@ -31,14 +31,15 @@ class ThreeWayWalk {
   void deferBelow(SubtreeMerges* later) { _later = later; }
   // Merges the children of three corresponding nodes (any may be null)
   // into `into`, as a walk does below a node it kept.
-  static void mergeBelow(MergerObj* ref, MergerObj* neu, MergerObj* custo, MergerObj* into);
+  static void mergeBelow(const MergerObj* ref, const MergerObj* neu, const MergerObj* custo,
+                         MergerObj* into);
 
  private:
-  // The nodes whose children a kept node is merged from.
+  // The nodes whose children a kept node is merged from: only read.
   struct Sources {
-    MergerObj* ref;
-    MergerObj* neu;
-    MergerObj* custo;
+    const MergerObj* ref;
+    const MergerObj* neu;
+    const MergerObj* custo;
   };
   // One pass over the smallest node; false when the walk ends early.
   bool pass();
@@ -71,12 +72,12 @@ class ThreeWayWalk {
   static void makeProperty(MergerObj* into, long line, size_t i, std::string_view value);
   static Sources standIns(const Sources& from, MergerObj* into, unsigned asked);
   MergerObj* cloneAdded(MergeCursor& source);
-  void copyBelow(const MergerObj* added, MergerObj* from, MergerObj* into);
-  void leaveOut(MergerObj* inner, MergerObj* into, const MergeDecider::Decision& decision);
+  void copyBelow(const MergerObj* added, const MergerObj* from, MergerObj* into);
+  void leaveOut(const MergerObj* inner, MergerObj* into, const MergeDecider::Decision& decision);
 
   void moveOn(MergeCursor& cursor, const char* word);
   int compare(int number, MergeCursor& a, MergeCursor& b);
-  void traceParent(const char* prefix, MergerObj* parent);
+  void traceParent(const char* prefix, const MergerObj* parent);
   void tracePosition(MergeCursor& cursor);
   void traceDecision(const char* verb, const VexUnicodeString& origin, MergeCursor& cursor);
   void traceOption(const char* label, const QuestionOption& option);

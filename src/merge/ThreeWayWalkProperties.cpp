@@ -67,7 +67,7 @@ void ThreeWayWalk::makeProperty(MergerObj* into, long line, size_t i, std::strin
 // result's storage: the records of the questions on them point at them,
 // and the trees read stay as they are.
 ThreeWayWalk::Sources ThreeWayWalk::standIns(const Sources& from, MergerObj* into, unsigned asked) {
-  auto standIn = [into, asked](MergerObj* source) -> MergerObj* {
+  auto standIn = [into, asked](const MergerObj* source) -> const MergerObj* {
     if (!source || !source->hasOwnProperties()) return nullptr;
     // A tree built by hand under a node made with `new` has no storage of
     // its own: the stand-in then goes with the source's.

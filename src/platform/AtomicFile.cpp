@@ -53,7 +53,7 @@ bool AtomicFile::open(std::string& error) {
   int code = errno;
   if (_fd >= 0) {
     _temporary = pattern;
-    TempFileRegistry::add(_temporary.c_str());
+    _slot = TempFileRegistry::add(_temporary.c_str());
   }
   sigprocmask(SIG_SETMASK, &previous, nullptr);
   if (_fd < 0) return fail("cannot create a file in its folder", code, error);
@@ -82,7 +82,8 @@ bool AtomicFile::commit(std::string& error) {
   if (::rename(_temporary.c_str(), _target.c_str()) != 0) {
     return fail("cannot replace", errno, error);
   }
-  TempFileRegistry::remove(_temporary.c_str());
+  TempFileRegistry::remove(_slot);
+  _slot = -1;
   _temporary.clear();
   // The new name itself must reach the device too.
   int folder = ::open(folderOf(_target).c_str(), O_RDONLY | O_DIRECTORY);
@@ -100,7 +101,8 @@ void AtomicFile::discard() {
   }
   if (!_temporary.empty()) {
     ::unlink(_temporary.c_str());
-    TempFileRegistry::remove(_temporary.c_str());
+    TempFileRegistry::remove(_slot);
+    _slot = -1;
     _temporary.clear();
   }
 }

@@ -42,6 +42,7 @@ class AtomicFile {
 
   std::string _target;
   std::string _temporary;
+  int _slot = -1;  // the temporary's in TempFileRegistry
   int _fd = -1;
   std::unique_ptr<FdStreamBuf> _buffer;
   std::unique_ptr<std::ostream> _stream;

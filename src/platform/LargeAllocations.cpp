@@ -8,3 +8,11 @@ void returnLargeAllocationsToTheSystem() {
   constexpr int kThreshold = 128 * 1024;
   mallopt(M_MMAP_THRESHOLD, kThreshold);
 }
+
+void keepLargeAllocationsInHeaps() {
+  // The highest threshold the C library takes on a 64-bit system.
+  constexpr int kThreshold = 32 * 1024 * 1024;
+  mallopt(M_MMAP_THRESHOLD, kThreshold);
+}
+
+void returnFreeHeapPages() { malloc_trim(0); }

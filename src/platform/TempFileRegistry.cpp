@@ -2,21 +2,29 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <initializer_list>
 
 namespace {
 
-constexpr int kSlots = 4;
+// Enough for every thread of a run that writes several sites at once.
+constexpr int kSlots = 128;
 constexpr size_t kPathSize = 4096;
 
+// A slot is claimed before its path is written and published once the path
+// is whole, so neither another thread nor the handler reads a half-written
+// path. Lock-free atomics are safe in a signal handler; a mutex is not.
+enum SlotState : int { kFree = 0, kFilling = 1, kHeld = 2 };
+
 char gPaths[kSlots][kPathSize];
-volatile sig_atomic_t gUsed[kSlots];
+std::atomic<int> gState[kSlots];
+static_assert(std::atomic<int>::is_always_lock_free);
 
 extern "C" void unlinkAndDie(int signal) {
   for (int i = 0; i < kSlots; ++i) {
-    if (gUsed[i]) ::unlink(gPaths[i]);
+    if (gState[i].load() == kHeld) ::unlink(gPaths[i]);
   }
   std::signal(signal, SIG_DFL);
   std::raise(signal);
@@ -33,20 +41,19 @@ void TempFileRegistry::installHandlers() {
   }
 }
 
-bool TempFileRegistry::add(const char* path) {
+int TempFileRegistry::add(const char* path) {
   size_t length = std::strlen(path);
-  if (length >= kPathSize) return false;
+  if (length >= kPathSize) return -1;
   for (int i = 0; i < kSlots; ++i) {
-    if (gUsed[i]) continue;
+    int expected = kFree;
+    if (!gState[i].compare_exchange_strong(expected, kFilling)) continue;
     std::memcpy(gPaths[i], path, length + 1);
-    gUsed[i] = 1;
-    return true;
+    gState[i].store(kHeld);
+    return i;
   }
-  return false;
+  return -1;
 }
 
-void TempFileRegistry::remove(const char* path) {
-  for (int i = 0; i < kSlots; ++i) {
-    if (gUsed[i] && std::strcmp(gPaths[i], path) == 0) gUsed[i] = 0;
-  }
+void TempFileRegistry::remove(int slot) {
+  if (slot >= 0 && slot < kSlots) gState[slot].store(kFree);
 }

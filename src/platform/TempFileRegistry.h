@@ -8,8 +8,10 @@
 namespace TempFileRegistry {
 // Installs the handlers (once is enough; again does no harm).
 void installHandlers();
-// Registers a path: false when no slot is free or the path is too long.
-bool add(const char* path);
-// Forgets a path (after it was renamed or removed).
-void remove(const char* path);
+// Registers a path: its slot, or -1 when no slot is free or the path is
+// too long. Threads may register and forget paths at the same time.
+int add(const char* path);
+// Forgets the path of a slot `add` gave (after it was renamed or removed);
+// -1 does nothing.
+void remove(int slot);
 }  // namespace TempFileRegistry

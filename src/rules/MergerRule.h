@@ -44,8 +44,8 @@ class MergerRule : public MergerNode {
   // Tries every rule in order against the recommendation, then the
   // alternative. Returns the first rule that matches either (choice 1 or 2)
   // or null (choice 1). With a null node, returns null and leaves `choice`.
-  static MergerRule* checkRule(int action1, int node1, MergerNode* target1, int action2, int node2,
-                               MergerNode* target2, int& choice);
+  static MergerRule* checkRule(int action1, int node1, const MergerNode* target1, int action2,
+                               int node2, const MergerNode* target2, int& choice);
 
   int getNumber() const { return _nNumber; }
   int isAny() const { return _nAny; }

@@ -53,8 +53,8 @@ int MergerRule::matches(int& action, int& node, const MergerNode* target) const 
   return 0;
 }
 
-MergerRule* MergerRule::checkRule(int action1, int node1, MergerNode* target1, int action2,
-                                  int node2, MergerNode* target2, int& choice) {
+MergerRule* MergerRule::checkRule(int action1, int node1, const MergerNode* target1, int action2,
+                                  int node2, const MergerNode* target2, int& choice) {
   VexQelTraceStep step(&gTraceRule, "MergerRule::checkRule");
   if (!target1 || !target2) return nullptr;
   int count = _lRules.Size();

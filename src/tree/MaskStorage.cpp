@@ -30,13 +30,17 @@ class BlockPool {
   }
   bool give(void* block) {
     std::lock_guard<std::mutex> lock(_mutex);
-    if (_blocks.size() >= kKept) return false;
+    if (_blocks.size() >= _kept) return false;
     _blocks.push_back(block);
     return true;
   }
+  void keep(size_t count) {
+    std::lock_guard<std::mutex> lock(_mutex);
+    _kept = count;
+  }
 
  private:
-  static constexpr size_t kKept = 8;
+  size_t _kept = 8;
   std::mutex _mutex;
   std::vector<void*> _blocks;
 };
@@ -62,6 +66,8 @@ MaskStorage::~MaskStorage() {
     if (!pool().give(block)) std::free(block);
   }
 }
+
+void MaskStorage::keepBlocksForReuse(size_t count) { pool().keep(count); }
 
 void MaskStorage::newBlock(Cursor& cursor) {
   void* block = pool().take();

@@ -25,6 +25,10 @@ class MaskStorage : public std::enable_shared_from_this<MaskStorage> {
   static constexpr size_t kChildSlot = sizeof(void*);
 
   static std::shared_ptr<MaskStorage> create();
+  // How many blocks of storages that are gone are kept for the next ones
+  // (8 unless told): a run that reads one tree after another keeps what
+  // the trees alive at once need.
+  static void keepBlocksForReuse(size_t count);
   ~MaskStorage();
   MaskStorage(const MaskStorage&) = delete;
   MaskStorage& operator=(const MaskStorage&) = delete;

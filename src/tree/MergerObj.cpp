@@ -87,7 +87,7 @@ void inPropertyOrder(const MergerObj* source, Child onChild, Property onProperty
     return (r != 0 ? r : NodeText::compareBytes(text.name, OwnProperties::name(next))) >= 0;
   };
   for (size_t i = 0; i < source->childCount(); ++i) {
-    MergerObj* child = source->childAt(i);
+    const MergerObj* child = source->childAt(i);
     while (child && next < count && before(child)) onProperty(next++);
     onChild(child);
   }
@@ -96,7 +96,7 @@ void inPropertyOrder(const MergerObj* source, Child onChild, Property onProperty
 
 }  // namespace
 
-MergerObj* MergerObj::standIn(MaskStorage& storage, MergerObj* source, unsigned which) {
+MergerObj* MergerObj::standIn(MaskStorage& storage, const MergerObj* source, unsigned which) {
   auto stand = new (storage.allocateNode(sizeof(MergerObj)))
       MergerObj(storage, nullptr, source->_nLine, source->_pText, source->_cOrdered);
   storage.retain(MaskStorage::of(source));
@@ -118,7 +118,7 @@ MergerObj* MergerObj::createDummyNode(MergerObj* parent) {
 }
 
 // One copy, alone, in `storage` (sharing the source's texts) or on the heap.
-MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage,
+MergerObj* MergerObj::copyNode(const MergerObj* source, MergerObj* parent, MaskStorage* storage,
                                int mode) {
   MergerObj* copy;
   if (storage) {
@@ -158,10 +158,11 @@ MergerObj* MergerObj::copyNode(MergerObj* source, MergerObj* parent, MaskStorage
 // copy of the whole subtree of a node holding its own gets them as nodes,
 // among its other children. (A copy alone gets none, as it gets no
 // children: the merge that follows makes them.)
-void MergerObj::copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* storage, int mode) {
+void MergerObj::copyChildren(const MergerObj* source, MergerObj* copy, MaskStorage* storage,
+                             int mode) {
   if (storage || !source->hasOwnProperties()) {
     for (size_t i = 0; i < source->_nChildren; ++i) {
-      if (MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
+      if (const MergerObj* child = source->childAt(i)) copyNode(child, copy, storage, mode);
     }
     if (source->childrenInOrder()) copy->markChildrenInOrder();
     return;
@@ -169,7 +170,7 @@ void MergerObj::copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* st
   OwnProperties::Values values = source->ownProperties();
   inPropertyOrder(
       source,
-      [&](MergerObj* child) {
+      [&](const MergerObj* child) {
         if (child) copyNode(child, copy, nullptr, mode);
       },
       [&](size_t i) {
@@ -178,14 +179,14 @@ void MergerObj::copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* st
       });
 }
 
-MergerObj* MergerObj::clone(MergerObj* source, MergerObj* parent, int mode) {
+MergerObj* MergerObj::clone(const MergerObj* source, MergerObj* parent, int mode) {
   if (!source) return nullptr;
   MaskStorage* storage =
       parent && parent->inStorage() ? &MaskStorage::forNodesUnder(parent) : nullptr;
   return copyNode(source, parent, storage, mode);
 }
 
-MergerObj* MergerObj::cloneRoot(MaskStorage& storage, MergerObj* source, int mode) {
+MergerObj* MergerObj::cloneRoot(MaskStorage& storage, const MergerObj* source, int mode) {
   return source ? copyNode(source, nullptr, &storage, mode) : nullptr;
 }
 

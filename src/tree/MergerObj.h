@@ -50,7 +50,7 @@ class MergerObj : public MergerNode {
   // children the properties whose bit is set in `which` (bit i for the
   // i-th), in order. `source` and its tree are left as they are: other
   // merges may be reading them.
-  static MergerObj* standIn(MaskStorage& storage, MergerObj* source, unsigned which);
+  static MergerObj* standIn(MaskStorage& storage, const MergerObj* source, unsigned which);
   // An empty node under `parent` (a root when null), standing for no line.
   static MergerObj* createDummyNode(MergerObj* parent);
   // Copies `source` under `parent` (which takes ownership). Mode 0 copies the
@@ -58,9 +58,9 @@ class MergerObj : public MergerNode {
   // subtree. A copy never takes the source's annotations or active flag.
   // Under a node of a storage the copy is carved from that storage and
   // shares the source's texts.
-  static MergerObj* clone(MergerObj* source, MergerObj* parent, int mode);
+  static MergerObj* clone(const MergerObj* source, MergerObj* parent, int mode);
   // The same for a copy that starts a tree of `storage`.
-  static MergerObj* cloneRoot(MaskStorage& storage, MergerObj* source, int mode);
+  static MergerObj* cloneRoot(MaskStorage& storage, const MergerObj* source, int mode);
 
   // The properties the node holds itself; only for a node that
   // hasOwnProperties().
@@ -129,8 +129,8 @@ class MergerObj : public MergerNode {
   // ambiguity is put to the rule list and recorded on the node it creates.
   // The counters stand at the last position taken in each list; every
   // caller passes 0. Always returns 0.
-  static int comparer(MergerObj* ref, int& refPos, MergerObj* neu, int& newPos, MergerObj* custo,
-                      int& custoPos, MergerObj* result, int& resultPos);
+  static int comparer(const MergerObj* ref, int& refPos, const MergerObj* neu, int& newPos,
+                      const MergerObj* custo, int& custoPos, MergerObj* result, int& resultPos);
 
   long getLine() const { return _nLine; }
   bool isActive() const { return _cActive == 'Y'; }
@@ -145,8 +145,10 @@ class MergerObj : public MergerNode {
 
  private:
   MergerObj(MaskStorage& storage, MergerObj* parent, long line, const uint8_t* text, char ordered);
-  static MergerObj* copyNode(MergerObj* source, MergerObj* parent, MaskStorage* storage, int mode);
-  static void copyChildren(MergerObj* source, MergerObj* copy, MaskStorage* storage, int mode);
+  static MergerObj* copyNode(const MergerObj* source, MergerObj* parent, MaskStorage* storage,
+                             int mode);
+  static void copyChildren(const MergerObj* source, MergerObj* copy, MaskStorage* storage,
+                           int mode);
   void appendIdAfter(std::string& out, size_t start) const;
   DecisionRecord& record();
   void sortChildren(bool byNumber);

@@ -11,6 +11,12 @@
 //     the page of the benchmark inputs (generated into BENCH_DATA_DIR when
 //     missing): it opens, filters and sorts without freezing; the times are
 //     printed.
+//   node report-page.mjs fleet PAGE WORK_DIR
+//     the page of a fleet report (its data read from the page itself): the
+//     sites and a failed one's reason, the rows grouped across sites and
+//     their sites, the site filter and the text that finds a site, and a
+//     choice on a grouped row: one line of the decisions file for all its
+//     sites. A screenshot goes to WORK_DIR/fleet.png.
 //
 // Exits 77 (skipped) when Chromium, playwright-core or the generator is
 // missing; .ci/run installs the first two.
@@ -167,6 +173,8 @@ async function examplesPage(browser, qelmask, examples, work, screenshot) {
     "settled on the alternative",
   );
   equal(await figure("stale-rules"), "0", "no stale rule");
+  equal(await page.isVisible("#sites-section"), false, "no sites' section for one site");
+  equal(await page.isVisible("#filter-site"), false, "nor a site filter");
   equal(
     await page.$$eval("#rules-table tbody tr", (trs) => trs.length),
     data.rules.length,
@@ -828,10 +836,245 @@ async function bigPage(browser, qelmask, data, generator, work) {
   await page.close();
 }
 
+// --- A fleet -------------------------------------------------------------------
+
+// The data a page was made with, read back from the page itself.
+function pageData(file) {
+  const html = fs.readFileSync(file, "utf8");
+  const start = html.indexOf(">", html.indexOf('<script id="report-data"')) + 1;
+  return JSON.parse(html.slice(start, html.indexOf("</script>", start)));
+}
+
+const cells = (page, selector) =>
+  page.$$eval(selector + " tbody tr", (trs) =>
+    trs.map((tr) => [...tr.cells].map((td) => td.textContent)),
+  );
+const PAGE_ROWS = 100;
+
+// The first page of rows the page shows for `indexes`, and its count line.
+async function shows(page, indexes, total, what) {
+  equal(await rows(page), indexes.slice(0, PAGE_ROWS), what);
+  const filtered = indexes.length === total ? "" : ` (filtered from ${format(total)})`;
+  equal(
+    await countText(page),
+    indexes.length === 0
+      ? `No decision matches the filters (${format(total)} in all).`
+      : `Decisions 1–${format(Math.min(indexes.length, PAGE_ROWS))} ` +
+          `of ${format(indexes.length)}${filtered}`,
+    what + ": the count",
+  );
+}
+
+async function fleetSites(page, data) {
+  const figure = (name) => page.textContent(`[data-figure=${name}] .value`);
+  const summary = data.summary;
+  equal(await figure("sites"), format(summary.sites), "the sites shown");
+  equal(await figure("failed"), format(summary.failed), "the failed sites shown");
+  equal(await figure("groups"), format(summary.groups), "the rows of grouped questions");
+  equal(await figure("questions"), format(summary.questions), "the questions of every site");
+  equal(await page.isVisible("#sites-section"), true, "the sites' section shows");
+  equal(await page.isVisible("#access-section"), false, "no access lines in a fleet");
+
+  const total = (site, key) => site.access.reduce((sum, mask) => sum + mask[key], 0);
+  const expected = data.sites.map((site) =>
+    site.status === "failed"
+      ? [site.name, "failed: " + site.reason]
+      : [
+          site.name,
+          site.status,
+          ...[
+            site.questions,
+            site.byRule,
+            site.byDecision,
+            site.noRule,
+            site.staleRules,
+            site.lostCustomisations,
+            site.lostComments,
+            total(site, "granted"),
+            total(site, "revoked"),
+          ].map(format),
+        ],
+  );
+  const shown = (await cells(page, "#sites-table")).map((row) => row.slice(0, 11));
+  equal(shown, expected, "one row per site: its counts, or why it failed");
+  check(
+    data.sites.some((site) => site.status === "failed"),
+    "the fleet has a failed site to show",
+  );
+  const revoked = data.sites.findIndex((site) => site.access.length > 0);
+  if (revoked >= 0) {
+    equal(
+      await page.getAttribute(
+        `#sites-table tbody tr:nth-child(${revoked + 1}) td:nth-child(11)`,
+        "title",
+      ),
+      data.sites[revoked].access.map((mask) => mask.mask + ": " + format(mask.revoked)).join("\n"),
+      "the rights revoked per mask, on demand",
+    );
+  }
+
+  // Sorted by questions, most first; a failed site last.
+  await page.click('#sites-table th button:text-is("Questions")');
+  await page.click('#sites-table th button:text-is("Questions")');
+  const most = data.sites
+    .map((site, at) => [site.status === "failed" ? -1 : site.questions, at])
+    .sort((a, b) => b[0] - a[0] || a[1] - b[1])
+    .map(([, at]) => data.sites[at].name);
+  equal(
+    await page.$$eval("#sites-table tbody tr", (trs) => trs.map((tr) => tr.dataset.site)),
+    most,
+    "the sites sorted by their questions",
+  );
+
+  equal(
+    (await cells(page, "#rules-table")).map((row) => row[4]),
+    data.rules.map((rule) => format(rule.sites)),
+    "each rule's sites",
+  );
+  equal(
+    (await cells(page, "#customisations-table")).map((row) => row[0]),
+    summary.lostCustomisations.map((entry) => entry.site),
+    "each customisation not carried over names its site",
+  );
+  equal(
+    summary.lostComments.length === 0
+      ? []
+      : (await cells(page, "#lost-table")).map((row) => row[0]),
+    summary.lostComments.map((entry) => entry.site),
+    "each comment not carried over names its site",
+  );
+}
+
+async function fleetRows(page, data) {
+  const decisions = data.decisions;
+  const all = decisions.map((d, i) => i);
+  await shows(page, all, decisions.length, "one row per group");
+  equal(
+    await page.$$eval("#decisions tbody td.sites summary", (s) => s.map((n) => n.textContent)),
+    decisions.slice(0, PAGE_ROWS).map((d) => format(d.sites.length)),
+    "each row's number of sites",
+  );
+  const grouped = decisions.findIndex((d, i) => i < PAGE_ROWS && d.sites.length > 1);
+  check(grouped >= 0, "a row grouped from several sites");
+  if (grouped < 0) return;
+  const row = `#decisions tbody tr[data-index="${grouped}"]`;
+  await page.click(`${row} td.sites summary`);
+  // The list is built when the cell opens, on its toggle event.
+  await page.waitForSelector(`${row} td.sites li`);
+  equal(
+    await page.$$eval(`${row} td.sites li`, (lis) => lis.map((li) => li.textContent)),
+    decisions[grouped].sites,
+    "a grouped row lists its sites when opened",
+  );
+
+  // A site filter shows the rows of that site, a failed one none (the first
+  // ten sites and a failed one: a fleet may have a thousand).
+  const failed = data.sites.find((site) => site.status === "failed");
+  const tried = data.sites.slice(0, 10);
+  if (failed !== undefined && !tried.includes(failed)) tried.push(failed);
+  for (const site of tried) {
+    await page.selectOption("#filter-site", site.name);
+    await shows(
+      page,
+      decisions.flatMap((d, i) => (d.sites.includes(site.name) ? [i] : [])),
+      decisions.length,
+      "the rows of " + site.name,
+    );
+  }
+  await page.click("#filter-reset");
+  equal(await page.inputValue("#filter-site"), "", "show all clears the site filter");
+
+  // A site's name in the sites table lists its rows.
+  const done = data.sites.filter((site) => site.status === "done");
+  const last = done[done.length - 1];
+  await page.locator("#sites-table").getByRole("button", { name: last.name, exact: true }).click();
+  equal(await page.inputValue("#filter-site"), last.name, "a site's name sets the site filter");
+  await page.click("#filter-reset");
+
+  // The text filter finds a site by its name, when no other text has it.
+  const inText = (name) =>
+    decisions.some((d) =>
+      [d.id, d.ref, d.new, d.custo, d.taken, d.leftOut, ...d.comments].some(
+        (part) => part !== null && part.toLowerCase().includes(name.toLowerCase()),
+      ),
+    );
+  const found = done.find((site) => !inText(site.name));
+  if (found === undefined) {
+    console.log("note: every site's name is in the text of a row: the text filter is not tried");
+  } else {
+    const name = found.name.toLowerCase();
+    const ofName = decisions.flatMap((d, i) =>
+      d.sites.some((site) => site.toLowerCase().includes(name)) ? [i] : [],
+    );
+    // In another letter case: the filter ignores it. It waits for the typing to end.
+    await page.fill("#filter-text", found.name.toUpperCase());
+    await page
+      .waitForFunction(
+        (expected) =>
+          JSON.stringify(
+            [...document.querySelectorAll("#decisions tbody tr")].map((tr) =>
+              Number(tr.dataset.index),
+            ),
+          ) === expected,
+        JSON.stringify(ofName.slice(0, PAGE_ROWS)),
+        { timeout: FREEZE_MS },
+      )
+      .catch(() => {});
+    await shows(page, ofName, decisions.length, "the text filter finds a site's rows by its name");
+    await page.click("#filter-reset");
+  }
+}
+
+// Taking the other option on a grouped row: one line, for all its sites.
+async function fleetChoice(page, data, work) {
+  const decisions = data.decisions;
+  const at = decisions.findIndex(
+    (d, i) => i < PAGE_ROWS && d.sites.length > 1 && typeof d.key === "string",
+  );
+  check(at >= 0, "a grouped row to decide on");
+  if (at < 0) return;
+  const d = decisions[at];
+  await page.click(`#decisions tbody tr[data-index="${at}"] button[data-act=take]`);
+  const panel = await yourRows(page);
+  equal(panel.length, 1, "the panel lists the choice once");
+  check(
+    (panel[0] || "").includes(`one line for the ${d.sites.length} sites it comes up in`),
+    "and says the line serves its sites",
+    panel[0],
+  );
+  const other = d.choice === "alternative" ? "recommendation" : "alternative";
+  const { text } = await downloadDecisions(page, path.join(work, "decisions.txt"));
+  equal(text, decisionsFile([d.key + "\t" + other]), "one line of the file for the grouped row");
+  await page.click("#yours-clear");
+}
+
+async function fleetPage(browser, file, work) {
+  fs.mkdirSync(work, { recursive: true });
+  const data = pageData(file);
+  equal(data.format, "qelmask-fleet-report", "the page holds a fleet report");
+  const { page, problems } = await open(browser, file);
+  equal(
+    await page.title(),
+    "qelmask report: " + format(data.sites.length) + (data.sites.length === 1 ? " site" : " sites"),
+    "the title counts the sites",
+  );
+  await fleetSites(page, data);
+  await fleetRows(page, data);
+  await fleetChoice(page, data, work);
+  equal(
+    await page.$$eval("main b, main script, main i", (nodes) => nodes.length),
+    0,
+    "no markup made from the data",
+  );
+  await page.screenshot({ path: path.join(work, "fleet.png"), fullPage: true });
+  equal(problems, [], "no script error");
+  await page.close();
+}
+
 // --- Main ----------------------------------------------------------------------
 
 const [mode, ...args] = process.argv.slice(2);
-if (mode !== "examples" && mode !== "big") {
+if (!["examples", "big", "fleet"].includes(mode)) {
   console.error("usage: see the head of " + process.argv[1]);
   process.exit(2);
 }
@@ -843,6 +1086,13 @@ try {
     await examplesPage(browser, qelmask, examples, work, screenshot);
     await choicesPage(browser, qelmask, examples, work);
     await hostilePage(browser, qelmask, hostile, work);
+  } else if (mode === "fleet") {
+    const [file, work] = args;
+    if (work === undefined || !fs.existsSync(file)) {
+      console.error("no fleet page: " + file + " (see the head of " + process.argv[1] + ")");
+      process.exit(2);
+    }
+    await fleetPage(browser, path.resolve(file), work);
   } else {
     const [qelmask, data, generator, work] = args;
     await bigPage(browser, qelmask, data, generator, work);

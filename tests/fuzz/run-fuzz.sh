@@ -3,9 +3,10 @@
 #
 #   tests/fuzz/run-fuzz.sh <fuzz build dir> [seconds per target, default 60]
 #
-# Each target starts from its checked-in corpus (tests/fuzz/corpus/<target>)
-# and keeps what it finds new in <build dir>/fuzz-corpus/<target>, so that
-# later runs go on from there. A crash, a leak, undefined behaviour, a
+# The targets are those with a checked-in corpus (tests/fuzz/corpus/<target>),
+# so that a new target is fuzzed as soon as it has one. Each starts from that
+# corpus and keeps what it finds new in <build dir>/fuzz-corpus/<target>, so
+# that later runs go on from there. A crash, a leak, undefined behaviour, a
 # timeout (10 s for one input) or memory beyond 2 GiB stops the target and
 # leaves the input under <build dir>/fuzz-findings/<target>/.
 set -euo pipefail
@@ -18,7 +19,8 @@ build=$(cd "$1" && pwd)
 seconds=${2:-60}
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 
-for target in mask_reader rule_file whole_run decisions_file report_json mask_diff; do
+for seeds in "$repo"/tests/fuzz/corpus/*/; do
+  target=$(basename "$seeds")
   fuzzer=$build/tests/fuzz/fuzz_$target
   if [[ ! -x $fuzzer ]]; then
     echo "missing $fuzzer: configure and build the fuzz preset first" >&2

@@ -29,13 +29,13 @@ check 'qelmask|m' 'merge'
 check 'qelmask|--v' '--version'
 # Options of each subcommand.
 check 'qelmask|merge|--r' '--ref --rules'
-check 'qelmask|merge|--s' '--sorted-custo'
+check 'qelmask|merge|--s' '--sites --sorted-custo'
 check 'qelmask|check|--' '--all --custo --decisions --fail-on --help --new --quiet --ref --rules'
 check 'qelmask|merge|--d' '--decisions'
 check 'qelmask|access|--' '--allow-swap --custo --decisions --force --help --json --new --quiet --ref --rules'
 check 'qelmask|decide|--' '--decisions --force --help --output --quiet --report --rules-output --take --with-subtree'
 check 'qelmask|strip|merged.msk|--' '--force --help --output --quiet'
-check 'qelmask|report|--' '--allow-swap --custo --decisions --force --help --html --json --new --quiet --ref --rules'
+check 'qelmask|report|--' '--allow-swap --combine --custo --decisions --force --help --html --jobs --json --new --quiet --ref --rules --sites'
 # Mask files after the options that name masks; any file after --rules.
 check 'qelmask|merge|--ref|' "$masks"
 check 'qelmask|merge|--ref|ref.msk|--custo|c' 'custo.msk'
@@ -47,6 +47,13 @@ check 'qelmask|merge|--custo|no' 'notes.txt'
 check 'qelmask|report|--html|' "$files"
 check 'qelmask|report|--ref|r.msk|--json|n' 'new.msk notes.txt'
 check 'qelmask|report|--custo|' "$masks"
+# Several sites: more masks after --custo's first, folders for --sites and
+# --output-dir, more reports after --combine's first.
+check 'qelmask|merge|--custo|ref.msk|' "$masks"
+check 'qelmask|merge|--custo|ref.msk|--rules|rules.txt|' ''
+check 'qelmask|merge|--sites|' 'old'
+check 'qelmask|merge|--output-dir|o' 'old'
+check 'qelmask|report|--combine|report.json|n' 'new.msk notes.txt'
 # strip's merged mask, and the masks check takes on their own.
 check 'qelmask|strip|' "$masks"
 check 'qelmask|check|' "$masks"

@@ -4,8 +4,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <csignal>
 #include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "framework/TestSupport.h"
 #include "platform/AtomicFile.h"
@@ -119,4 +124,36 @@ TEST(TempFileRegistry, ASignalRemovesTheRegisteredFilesBeforeTheProcessDies) {
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGTERM);
   EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(TempFileRegistry, ThreadsRegisterAndForgetPathsAtTheSameTime) {
+  // Each thread marks the slots it holds: a slot given to two threads at
+  // once would find the other's mark.
+  std::array<std::atomic<int>, 128> holder;
+  for (std::atomic<int>& slot : holder) slot = -1;
+  std::atomic<int> wrong{0};
+  auto claim = [&](int slot, int thread) {
+    if (slot < 0 || slot >= 128 || holder[slot].exchange(thread) != -1) ++wrong;
+  };
+  auto release = [&](int slot) {
+    if (slot >= 0 && slot < 128) holder[slot] = -1;
+    TempFileRegistry::remove(slot);
+  };
+  std::vector<std::thread> threads;
+  threads.reserve(4);
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 2000; ++round) {
+        std::string path = "/nonexistent/" + std::to_string(t) + "-" + std::to_string(round);
+        int first = TempFileRegistry::add(path.c_str());
+        claim(first, t);
+        int second = TempFileRegistry::add((path + "b").c_str());
+        claim(second, t);
+        release(second);
+        release(first);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong.load(), 0);
 }

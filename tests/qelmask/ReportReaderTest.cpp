@@ -113,12 +113,14 @@ TEST(ReportReader, RefusesWhatIsNoJsonOrNoReport) {
             "not JSON this qelmask can read: a number out of range");
   EXPECT_EQ(errorOf("[1, 2]"), "not a report of qelmask (no member \"format\")");
   EXPECT_EQ(errorOf("{\"format\": \"qelmask-access\", \"version\": 1}"),
-            "not a report of qelmask (format \"qelmask-access\", expected \"qelmask-report\")");
+            "not a report of qelmask (format \"qelmask-access\", expected \"qelmask-report\" or "
+            "\"qelmask-fleet-report\")");
   EXPECT_EQ(errorOf("{\"format\": 7}"),
-            "not a report of qelmask (format 7, expected \"qelmask-report\")");
+            "not a report of qelmask (format 7, expected \"qelmask-report\" or "
+            "\"qelmask-fleet-report\")");
   EXPECT_EQ(errorOf(std::string("{\"format\": \"") + std::string(100, 'x') + "\"}"),
             "not a report of qelmask (format \"" + std::string(39, 'x') +
-                "..., expected \"qelmask-report\")");
+                "..., expected \"qelmask-report\" or \"qelmask-fleet-report\")");
 }
 
 TEST(ReportReader, RefusesAnotherVersion) {
@@ -213,4 +215,31 @@ TEST(ReportReader, RefusesKeysAndLinesQelmaskDoesNotWrite) {
        "\\xHH (two hexadecimal digits)"},
   };
   for (const auto& [change, message] : cases) EXPECT_EQ(errorOf(change), message);
+}
+
+// A fleet's report keeps the members decide reads: its rows are read as a
+// site's, whatever sites they name, and its inputs have no customer mask.
+TEST(ReportReader, ReadsAFleetReportAsASitesReport) {
+  Json doc = twoQuestions();
+  doc["format"] = "qelmask-fleet-report";
+  doc["inputs"].erase("custo");
+  doc["sites"] = Json::array({{{"name", "a.msk"}}, {{"name", "b.msk"}}});
+  for (Json& row : doc["decisions"]) row["sites"] = {"a.msk", "b.msk"};
+  ReportReader::Report fleet, site;
+  std::string error;
+  ASSERT_TRUE(ReportReader::read(doc.dump(), fleet, error)) << error;
+  ASSERT_TRUE(ReportReader::read(twoQuestions().dump(), site, error)) << error;
+
+  ASSERT_EQ(fleet.rows.size(), site.rows.size());
+  for (size_t i = 0; i < site.rows.size(); ++i) {
+    EXPECT_EQ(fleet.rows[i].key, site.rows[i].key);
+    EXPECT_EQ(fleet.rows[i].question.text(), site.rows[i].question.text());
+    EXPECT_EQ(fleet.rows[i].inner.has_value(), site.rows[i].inner.has_value());
+  }
+  EXPECT_EQ(fleet.rulesFile, "rules.txt");
+  EXPECT_EQ(fleet.rules.size(), 2u);
+
+  doc["version"] = 2;
+  EXPECT_EQ(errorOf(doc.dump()),
+            "report version 2: this qelmask reads version 1 (make the report again with it)");
 }

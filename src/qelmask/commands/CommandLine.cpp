@@ -26,10 +26,24 @@ const char* const kExitStatuses =
     "  3  the output was refused or could not be written; nothing written\n"
     "  diff: 0 no difference, 1 differences, 4 an input is missing, unreadable,\n"
     "     a folder or holds no mask; git-merge: 1 also when a question was left\n"
-    "     to the recommendation, or the merge was not made";
+    "     to the recommendation, or the merge was not made\n"
+    "  merge, report over several sites: the highest status of the sites (a site\n"
+    "     that fails gets no output, the others do); 3 also when the sites or\n"
+    "     --output-dir were refused, before anything was read";
 
 void addFailOn(CLI::App& command, CommandOptions& options, const char* what) {
   command.add_option("--fail-on", options.failOn, what)->type_name("KIND,...");
+}
+
+void addRulesAndDecisions(CLI::App& command, CommandOptions& options) {
+  command
+      .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
+      ->type_name("FILE");
+  command
+      .add_option("--decisions", options.decisions,
+                  "decisions file (qelmask decide, or the report page): choices recorded\n"
+                  "for single questions, applied before any rule")
+      ->type_name("FILE");
 }
 
 void addAllowSwap(CLI::App& command, CommandOptions& options) {
@@ -47,18 +61,36 @@ void addInputs(CLI::App& command, CommandOptions& options, bool required = true)
   command.add_option("--custo", options.custo, "your customised mask of version N")
       ->required(required)
       ->type_name("FILE");
-  command
-      .add_option("--rules", options.rules, "rule file: how to settle the questions of the merge")
-      ->type_name("FILE");
-  command
-      .add_option("--decisions", options.decisions,
-                  "decisions file (qelmask decide, or the report page): choices recorded\n"
-                  "for single questions, applied before any rule")
-      ->type_name("FILE");
+  addRulesAndDecisions(command, options);
 }
 
-void addOutput(CLI::App& command, CommandOptions& options, const char* what) {
-  command.add_option("-o,--output", options.output, what)->required()->type_name("FILE");
+// merge and report: one site's mask, or many sharing the same DEFAULT masks.
+void addSiteInputs(CLI::App& command, CommandOptions& options, bool defaultsRequired = true) {
+  command.add_option("--ref", options.ref, "DEFAULT mask of version N")
+      ->required(defaultsRequired)
+      ->type_name("FILE");
+  command.add_option("--new", options.neu, "DEFAULT mask of version N+1")
+      ->required(defaultsRequired)
+      ->type_name("FILE");
+  command
+      .add_option("--custo", options.sites,
+                  "your customised mask of version N; several: one per site, all\n"
+                  "built on --ref")
+      ->type_name("FILE");
+  command
+      .add_option("--sites", options.sitesDir,
+                  "the sites' masks: every file named *.msk in this folder")
+      ->type_name("DIR");
+  command
+      .add_option("-j,--jobs", options.jobs,
+                  "sites merged at once (default: one per core; 1 under VEX_TRACE)")
+      ->check(CLI::Range(1, 1024))
+      ->type_name("N");
+  addRulesAndDecisions(command, options);
+}
+
+void addOutput(CLI::App& command, CommandOptions& options, const char* what, bool required = true) {
+  command.add_option("-o,--output", options.output, what)->required(required)->type_name("FILE");
   command.add_flag("-f,--force", options.force, "replace the output if it exists");
   command.add_flag("-q,--quiet", options.quiet, "print errors only");
 }
@@ -66,7 +98,8 @@ void addOutput(CLI::App& command, CommandOptions& options, const char* what) {
 // The options that name files must not be empty: "" is no file.
 bool namesFiles(const CLI::App& command, std::string& empty) {
   for (const CLI::Option* option : command.get_options()) {
-    if (option->get_type_name() != "FILE" || option->count() == 0) continue;
+    bool names = option->get_type_name() == "FILE" || option->get_type_name() == "DIR";
+    if (!names || option->count() == 0) continue;
     for (const std::string& value : option->results()) {
       if (value.empty()) {
         empty = option->get_name();
@@ -94,6 +127,45 @@ bool checksEitherWay(const CommandOptions& options, std::string& wrong) {
   return wrong.empty();
 }
 
+// merge and report take one site's mask, or several with what they need;
+// one site alone is the run it always was.
+bool sitesOneWay(CommandOptions& options, bool merge, std::string& wrong) {
+  if (!options.sites.empty() && !options.sitesDir.empty())
+    wrong = "give either --custo or --sites, not both";
+  else if (options.sites.empty() && options.sitesDir.empty())
+    wrong = "--custo is required";
+  else if (!merge)
+    ;
+  else if (options.overSites() && !options.output.empty())
+    wrong = "several sites are written to --output-dir, not --output";
+  else if (options.overSites() && options.outputDir.empty())
+    wrong = "--output-dir is required for several sites";
+  else if (options.overSites() && !options.sortedCusto.empty())
+    wrong = "--sorted-custo takes one site only";
+  else if (!options.overSites() && options.output.empty())
+    wrong = "--output is required";
+  if (wrong.empty() && !options.overSites()) options.custo = options.sites.front();
+  return wrong.empty();
+}
+
+// A report either merges or combines the reports of earlier runs.
+bool reportsOneWay(CommandOptions& options, std::string& wrong) {
+  if (options.combine.empty()) {
+    if (options.ref.empty())
+      wrong = "--ref is required";
+    else if (options.neu.empty())
+      wrong = "--new is required";
+    return wrong.empty() && sitesOneWay(options, false, wrong);
+  }
+  if (!options.ref.empty() || !options.neu.empty() || !options.sites.empty() ||
+      !options.sitesDir.empty() || !options.rules.empty() || !options.decisions.empty())
+    wrong =
+        "--combine takes reports only: no --ref, --new, --custo, --sites, --rules or --decisions";
+  else if (options.html.empty() && options.json.empty())
+    wrong = "--combine writes --html, --json or both: give one";
+  return wrong.empty();
+}
+
 // --with-subtree keeps a node with everything below it: only the
 // alternative of a dropped node keeps it.
 bool decidesOneWay(const CommandOptions& options, std::string& wrong) {
@@ -106,9 +178,16 @@ bool decidesOneWay(const CommandOptions& options, std::string& wrong) {
 
 CLI::App* addMerge(CLI::App& app, CommandOptions& options) {
   CLI::App* merge = app.add_subcommand(
-      "merge", "Merge --custo (built on --ref) into --new and write the result to --output");
-  addInputs(*merge, options);
-  addOutput(*merge, options, "the merged mask (version N+1), with its review records");
+      "merge",
+      "Merge --custo (built on --ref) into --new and write the result to --output;\n"
+      "several sites' masks (--custo A B..., --sites DIR): each to --output-dir");
+  addSiteInputs(*merge, options);
+  addOutput(*merge, options, "the merged mask (version N+1), with its review records", false);
+  merge
+      ->add_option("--output-dir", options.outputDir,
+                   "several sites: the folder each site's merged mask goes to, under\n"
+                   "its file's name (made when missing)")
+      ->type_name("DIR");
   merge
       ->add_option("--sorted-custo", options.sortedCusto,
                    "also write --custo in sorted order to this file")
@@ -156,8 +235,14 @@ CLI::App* addStrip(CLI::App& app, CommandOptions& options) {
 
 CLI::App* addReport(CLI::App& app, CommandOptions& options) {
   CLI::App* report = app.add_subcommand(
-      "report", "Merge in memory (writing no mask) and report every decision of the merge");
-  addInputs(*report, options);
+      "report",
+      "Merge in memory (writing no mask) and report every decision of the merge; over\n"
+      "several sites, one report where a question asked alike in several is one row");
+  addSiteInputs(*report, options, false);
+  report
+      ->add_option("--combine", options.combine,
+                   "combine the --json reports of shards of sites into one (no merge)")
+      ->type_name("FILE");
   report
       ->add_option("--html", options.html,
                    "write the report as one self-contained HTML page to filter and sort")
@@ -336,7 +421,9 @@ int CommandLine::run(int argc, const char* const* argv, std::ostream& out, std::
     }
   }
   if (std::string wrong; (chosen == check && !checksEitherWay(options, wrong)) ||
-                         (chosen == decide && !decidesOneWay(options, wrong))) {
+                         (chosen == decide && !decidesOneWay(options, wrong)) ||
+                         (chosen == merge && !sitesOneWay(options, true, wrong)) ||
+                         (chosen == report && !reportsOneWay(options, wrong))) {
     out.flush();
     err << "qelmask: error: " << wrong << "\n"
         << "Run 'qelmask --help' or 'qelmask <command> --help' for usage.\n";

@@ -7,8 +7,14 @@
 // each subcommand reads the fields it defines.
 struct CommandOptions {
   std::string ref, neu, custo, rules;  // the inputs of merge and check
-  std::string merged;                  // the input of strip
-  std::vector<std::string> masks;      // check: masks checked on their own
+  // merge, report: several sites' masks (--custo A B...), or a folder of them
+  std::vector<std::string> sites;
+  std::string sitesDir;
+  std::string outputDir;             // merge: where each site's merged mask goes
+  int jobs = 0;                      // merge, report over sites: threads (0: one per core)
+  std::vector<std::string> combine;  // report: fleet reports to combine
+  std::string merged;                // the input of strip
+  std::vector<std::string> masks;    // check: masks checked on their own
   std::string output;
   std::string sortedCusto;  // merge: where the customer mask goes, sorted ("" none)
   std::string html, json;   // report: the page and the data ("" none)
@@ -36,4 +42,7 @@ struct CommandOptions {
   bool clean = false;             // git-merge: every merge is clean
   bool global = false;            // git-setup: the user's configuration
   std::string program;            // how qelmask was run (argv[0])
+
+  // Whether a merge or report is over several sites (even one, given so).
+  bool overSites() const { return sites.size() > 1 || !sitesDir.empty() || !outputDir.empty(); }
 };

@@ -5,59 +5,36 @@
 #include <set>
 
 #include "qelmask/decisions/DecisionsFile.h"
+#include "qelmask/report/JsonMembers.h"
 
-using Json = nlohmann::json;
+using Json = JsonMembers::Json;
+using JsonMembers::arrayAt;
+using JsonMembers::indexed;
+using JsonMembers::Invalid;
+using JsonMembers::named;
+using JsonMembers::shown;
+using JsonMembers::wrongType;
 
 namespace {
 
+// A site's report, and a fleet's: the fleet keeps the members decide reads
+// and their shapes (its rows name their sites too, which decide leaves).
 constexpr std::string_view kFormat = "qelmask-report";
+constexpr std::string_view kFleetFormat = "qelmask-fleet-report";
 constexpr int kVersion = 1;
-
-// What is wrong with the report; thrown from deep inside, caught by read().
-struct Invalid {
-  std::string message;
-};
 
 // The members that came with decisions files: a report without them was
 // made by an earlier qelmask.
 const char* const kEarlier = " (a report made by an earlier qelmask: make it again)";
 
-std::string named(const std::string& where, std::string_view name) {
-  return where.empty() ? std::string(name) : where + "." + std::string(name);
-}
-
 const Json& member(const Json& object, const std::string& where, std::string_view name,
                    bool added = false) {
-  auto found = object.find(name);
-  if (found == object.end()) {
-    throw Invalid{"member \"" + named(where, name) + "\" is missing" + (added ? kEarlier : "")};
-  }
-  return *found;
-}
-
-// "a string", "null": what a value is, in a message.
-std::string typeOf(const Json& value) {
-  if (value.is_null()) return "null";
-  if (value.is_boolean()) return value.get<bool>() ? "true" : "false";
-  std::string name = value.type_name();
-  return (name == "array" || name == "object" ? "an " : "a ") + name;
-}
-
-[[noreturn]] void wrongType(const Json& value, const std::string& what, const char* expected) {
-  throw Invalid{"member \"" + what + "\" is " + typeOf(value) + ", expected " + expected};
+  return JsonMembers::member(object, where, name, added ? kEarlier : "");
 }
 
 const Json& objectAt(const Json& object, const std::string& where, std::string_view name,
                      bool added = false) {
-  const Json& value = member(object, where, name, added);
-  if (!value.is_object()) wrongType(value, named(where, name), "an object");
-  return value;
-}
-
-const Json& arrayAt(const Json& object, const std::string& where, std::string_view name) {
-  const Json& value = member(object, where, name);
-  if (!value.is_array()) wrongType(value, named(where, name), "an array");
-  return value;
+  return JsonMembers::objectAt(object, where, name, added ? kEarlier : "");
 }
 
 std::string stringAt(const Json& object, const std::string& where, std::string_view name,
@@ -91,10 +68,6 @@ bool booleanAt(const Json& object, const std::string& where, std::string_view na
   return value.get<bool>();
 }
 
-std::string indexed(std::string_view array, size_t index) {
-  return std::string(array) + "[" + std::to_string(index) + "]";
-}
-
 // What a member that holds a line of a decisions file must hold.
 enum class Holds { kQuestionKey, kRefusal, kAnyLine };
 
@@ -119,15 +92,6 @@ DecisionLine lineOf(const std::string& text, Holds holds, const std::string& wha
     throw Invalid{"member \"" + what + "\" is not a refusal as qelmask writes it"};
   }
   return line;
-}
-
-// A member's value in a message: JSON, cut short.
-std::string shown(const Json& value) {
-  std::string text = value.dump();
-  if (text.size() <= 40) return text;
-  size_t cut = 40;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "...";
 }
 
 std::vector<ReportReader::Inner> innerOf(const Json& list, const std::string& where) {
@@ -216,9 +180,11 @@ void checkFormat(const Json& document) {
     throw Invalid{"not a report of qelmask (no member \"format\")"};
   }
   const Json& format = document["format"];
-  if (!format.is_string() || format.get<std::string>() != kFormat) {
+  bool known = format.is_string() && (format.get_ref<const std::string&>() == kFormat ||
+                                      format.get_ref<const std::string&>() == kFleetFormat);
+  if (!known) {
     throw Invalid{"not a report of qelmask (format " + shown(format) + ", expected \"" +
-                  std::string(kFormat) + "\")"};
+                  std::string(kFormat) + "\" or \"" + std::string(kFleetFormat) + "\")"};
   }
   const Json& version = member(document, "", "version");
   if (!version.is_number()) wrongType(version, "version", "a number");
@@ -242,16 +208,6 @@ void readDocument(const Json& document, ReportReader::Report& report) {
   report.rules = rulesOf(arrayAt(document, "", "rules"));
 }
 
-// "line 3, column 7" of the byte at `offset` (from 1).
-std::string placeOf(std::string_view text, size_t offset) {
-  offset = std::min(offset, text.size());
-  std::string_view before = text.substr(0, offset > 0 ? offset - 1 : 0);
-  size_t line = 1 + static_cast<size_t>(std::count(before.begin(), before.end(), '\n'));
-  size_t lineStart = before.rfind('\n');
-  size_t column = before.size() - (lineStart == std::string_view::npos ? 0 : lineStart + 1) + 1;
-  return "line " + std::to_string(line) + ", column " + std::to_string(column);
-}
-
 }  // namespace
 
 std::string ReportReader::Row::label() const {
@@ -263,16 +219,7 @@ std::string ReportReader::Row::label() const {
 bool ReportReader::read(std::string_view text, Report& report, std::string& error) {
   report = Report();
   Json document;
-  try {
-    document = Json::parse(text.begin(), text.end());
-  } catch (const Json::parse_error& problem) {
-    error = "not JSON: a syntax error at " + placeOf(text, problem.byte);
-    return false;
-  } catch (const Json::out_of_range&) {
-    // "1e999": valid JSON, but no number the reader can hold.
-    error = "not JSON this qelmask can read: a number out of range";
-    return false;
-  }
+  if (!JsonMembers::parse(text, document, error)) return false;
   try {
     readDocument(document, report);
   } catch (const Invalid& invalid) {

@@ -9,8 +9,10 @@
 
 // The report's JSON (qelmask report --json), read back for qelmask decide:
 // what it needs of each question and nothing more. The only reader of that
-// JSON; a report of another format or version, or one made by a qelmask
-// that wrote no decision keys, is refused with what is wrong.
+// JSON, a site's report or a fleet's (whose rows stand for the sites where
+// the same question came up); a report of another format or version, or
+// one made by a qelmask that wrote no decision keys, is refused with what
+// is wrong.
 class ReportReader {
  public:
   // A node below a node version N+1 added, which a refusal can leave out.

@@ -8,7 +8,8 @@ Diagnostics::Diagnostics(std::ostream& out, std::ostream& err, bool quiet)
     : _out(out), _err(err), _quiet(quiet) {}
 
 void Diagnostics::error(std::string_view file, std::string_view message) {
-  ++_errors;
+  _errors.push_back(file.empty() ? std::string(message)
+                                 : std::string(file).append(": ").append(message));
   _out.flush();
   _err << "qelmask: error: ";
   if (!file.empty()) _err << file << ": ";
@@ -17,7 +18,7 @@ void Diagnostics::error(std::string_view file, std::string_view message) {
 }
 
 void Diagnostics::errorAt(std::string_view file, long line, std::string_view message) {
-  ++_errors;
+  _errors.push_back(std::string(file) + ":" + std::to_string(line) + ": " + std::string(message));
   _out.flush();
   _err << file << ":" << line << ": error: " << message << "\n";
   _err.flush();

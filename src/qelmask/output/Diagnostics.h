@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Where qelmask speaks: errors and warnings in one style on the error
 // stream ("qelmask: error: custo.msk: file does not exist"), progress and
@@ -27,7 +28,8 @@ class Diagnostics {
   // What a command is run for, quiet or not.
   std::ostream& output() { return _out; }
   bool quiet() const { return _quiet; }
-  int errorCount() const { return _errors; }
+  // Each error's file and message ("custo.msk: no mask"), in order.
+  const std::vector<std::string>& errors() const { return _errors; }
 
  private:
   void tell(std::string_view level, std::string_view file, std::string_view message);
@@ -35,5 +37,5 @@ class Diagnostics {
   std::ostream& _out;
   std::ostream& _err;
   bool _quiet;
-  int _errors = 0;
+  std::vector<std::string> _errors;
 };

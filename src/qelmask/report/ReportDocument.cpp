@@ -21,27 +21,13 @@ Json inputsOf(const MergeSession& session) {
   const char* const roles[3] = {"ref", "new", "custo"};
   for (int i = 0; i < 3; ++i) {
     Json input = Json::object();
-    input["name"] = text(session.inputs()[i].name);
-    input["lines"] = session.inputs()[i].file.getLineCount();
+    input["name"] = text(session.inputs()[i]->name);
+    input["lines"] = session.inputs()[i]->file.getLineCount();
     inputs[roles[i]] = std::move(input);
   }
   inputs["rules"] = names.rules.empty() ? Json(nullptr) : text(names.rules);
   inputs["decisions"] = names.decisions.empty() ? Json(nullptr) : text(names.decisions);
   return inputs;
-}
-
-Json kindsOf(const QuestionLog& questions) {
-  Json kinds = Json::array();
-  for (const QuestionKindInfo& kind : questionKinds()) {
-    Json entry = Json::object();
-    entry["kind"] = kind.name;
-    entry["text"] = kind.wording;
-    entry["label"] = kind.label;
-    entry["count"] = questions.countOfKind(kind.kind);
-    entry["withSubtree"] = kind.withSubtree;
-    kinds.push_back(std::move(entry));
-  }
-  return kinds;
 }
 
 Json lostCommentsOf(const LostComments& lost) {
@@ -119,7 +105,7 @@ Json summaryOf(const MergeSession& session) {
   summary["alternative"] = questions.countOfChoice(Choice::kAlternative);
   summary["byRule"] = byRule;
   summary["noRule"] = questions.size() - byRule - questions.countRecorded();
-  summary["kinds"] = kindsOf(questions);
+  summary["kinds"] = ReportDocument::kindsOf(questions);
   summary["staleRules"] = session.rules().stale().size();
   summary["lostComments"] = lostCommentsOf(session.lostComments());
   summary["lostCustomisations"] = lostCustomisationsOf(session.lostCustomisations());
@@ -151,6 +137,20 @@ Json rulesOf(const RuleUsage& usage) {
 }
 
 }  // namespace
+
+Json ReportDocument::kindsOf(const QuestionLog& questions) {
+  Json kinds = Json::array();
+  for (const QuestionKindInfo& kind : questionKinds()) {
+    Json entry = Json::object();
+    entry["kind"] = kind.name;
+    entry["text"] = kind.wording;
+    entry["label"] = kind.label;
+    entry["count"] = questions.countOfKind(kind.kind);
+    entry["withSubtree"] = kind.withSubtree;
+    kinds.push_back(std::move(entry));
+  }
+  return kinds;
+}
 
 Json ReportDocument::build(const MergeSession& session) {
   Json document = Json::object();

@@ -4,6 +4,7 @@
 #include <string>
 
 class MergeSession;
+class QuestionLog;
 
 // The data of `qelmask report`, one JSON document for scripts and for the
 // page: the format and its version, the inputs, the summary of the merge,
@@ -18,6 +19,8 @@ inline constexpr int kVersion = 1;
 // be loaded and its trees alive.
 // Without the access changes, which `text` adds.
 nlohmann::ordered_json build(const MergeSession& session);
+// Each kind of question, with its words and how many `questions` holds.
+nlohmann::ordered_json kindsOf(const QuestionLog& questions);
 // The whole document, as JSON text.
 std::string text(const MergeSession& session);
 }  // namespace ReportDocument

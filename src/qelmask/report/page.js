@@ -23,6 +23,10 @@
   const BY_DECISION = "\u0000decision";
   // The decisions file the report was made with (summary.decisions), or null.
   const recorded = data.summary.decisions || null;
+  // A report of many sites: one row per group of questions asked alike, each
+  // with the sites it came up in.
+  const fleet = data.format === "qelmask-fleet-report";
+  const sites = fleet ? data.sites : [];
 
   // --- Building blocks --------------------------------------------------
 
@@ -48,6 +52,10 @@
 
   function count(n) {
     return numberFormat.format(n);
+  }
+
+  function sitesText(n) {
+    return count(n) + (n === 1 ? " site" : " sites");
   }
 
   function ruleLabel(number) {
@@ -83,24 +91,36 @@
 
   function renderInputs() {
     const inputs = data.inputs;
-    const parts = ["ref", "new", "custo"].map(
+    const parts = (fleet ? ["ref", "new"] : ["ref", "new", "custo"]).map(
       (role) =>
         role.toUpperCase() + " " + inputs[role].name + " (" + count(inputs[role].lines) + " lines)",
     );
     parts.push(inputs.rules === null ? "no rule file" : "rules " + inputs.rules);
     if (inputs.decisions) parts.push("decisions " + inputs.decisions);
+    if (fleet) parts.push(sitesText(sites.length));
     document.getElementById("inputs").textContent = parts.join(" · ");
   }
 
   function renderFigures() {
     const summary = data.summary;
-    const figures = [
+    const figures = fleet
+      ? [
+          ["sites", summary.sites, "sites"],
+          ["failed", summary.failed, "sites that failed"],
+          ["groups", summary.groups, "rows: the questions grouped across sites"],
+        ]
+      : [];
+    figures.push(
       ["questions", summary.questions, "questions"],
       ["recommendation", summary.recommendation, "settled on the recommendation"],
       ["alternative", summary.alternative, "settled on the alternative"],
       ["by-rule", summary.byRule, "decided by a rule"],
-      ["stale-rules", summary.staleRules, "rules that decided nothing"],
-    ];
+      [
+        "stale-rules",
+        summary.staleRules,
+        "rules that decided nothing" + (fleet ? " in any site" : ""),
+      ],
+    );
     if (recorded !== null) {
       figures.push(
         [
@@ -109,7 +129,11 @@
           "settled by recorded decisions (" + recorded.file + ")",
         ],
         ["refused", recorded.refused, "inner lines left out by recorded decisions"],
-        ["stale-decisions", recorded.stale.length, "recorded decisions that no longer apply"],
+        [
+          "stale-decisions",
+          recorded.stale.length,
+          "recorded decisions that no longer apply" + (fleet ? " in any site" : ""),
+        ],
       );
     }
     figures.push(
@@ -119,7 +143,7 @@
       ["no-effect", summary.noEffect, "decisions with no effect on the file"],
     );
     // What the administrator asked for needs no second look.
-    const calm = ["questions", "recommendation", "by-decision", "refused"];
+    const calm = ["sites", "groups", "questions", "recommendation", "by-decision", "refused"];
     const box = document.getElementById("figures");
     for (const [name, value, label] of figures) {
       const attention = !calm.includes(name) && value > 0;
@@ -149,16 +173,24 @@
       el("th", {}, "Rule"),
       el("th", { class: "number" }, "Hits"),
       el("th", { class: "number" }, "Turned away from the recommendation"),
+      fleet ? el("th", { class: "number" }, "Sites") : null,
       el("th", {}, "Note"),
     );
     const body = el("tbody");
+    const nowhere = fleet ? " in any site" : "";
     for (const rule of data.rules) {
       let note = "";
       if (rule.stale) {
         note =
           rule.suggestion === null
-            ? "decided nothing: no question on its nodes, or an earlier rule decided first"
-            : 'decided nothing: did you mean "' + rule.suggestion + '"? (paths match letter case)';
+            ? "decided nothing" +
+              nowhere +
+              ": no question on its nodes, or an earlier rule decided first"
+            : "decided nothing" +
+              nowhere +
+              ': did you mean "' +
+              rule.suggestion +
+              '"? (paths match letter case)';
       }
       body.append(
         el(
@@ -168,6 +200,9 @@
           el("td", { class: "mono" }, rule.text),
           el("td", { class: "number" }, count(rule.decided)),
           el("td", { class: "number" }, count(rule.alternative)),
+          fleet
+            ? el("td", { class: "number", title: "sites where it decided something" }, rule.sites)
+            : null,
           el("td", {}, note),
         ),
       );
@@ -218,8 +253,9 @@
     }
     const body = el("tbody");
     for (const customisation of lost) {
+      // A fleet's entry names a decision of its own site's report, not a row here.
       const cause =
-        customisation.decision === null
+        customisation.decision === null || fleet
           ? customisation.cause
           : el(
               "button",
@@ -230,6 +266,7 @@
         el(
           "tr",
           {},
+          fleet ? el("td", { class: "mono site" }, customisation.site) : null,
           el("td", { class: "mono" }, customisation.mask),
           el("td", { class: "mono node" }, ...breakable(customisation.node)),
           el("td", {}, customisation.own ? "your own node" : "your value"),
@@ -240,6 +277,7 @@
     const head = el(
       "tr",
       {},
+      fleet ? el("th", {}, "Site") : null,
       el("th", {}, "Mask"),
       el("th", {}, "Node"),
       el("th", {}, "What"),
@@ -266,6 +304,7 @@
         el(
           "tr",
           {},
+          fleet ? el("td", { class: "mono site" }, comment.site) : null,
           el("td", { class: "number" }, comment.line),
           el("td", {}, comment.why),
           el("td", { class: "mono comments" }, comment.text),
@@ -275,11 +314,176 @@
     const head = el(
       "tr",
       {},
-      el("th", { class: "number" }, "Line of " + data.inputs.custo.name),
+      fleet ? el("th", {}, "Site") : null,
+      el("th", { class: "number" }, fleet ? "Line" : "Line of " + data.inputs.custo.name),
       el("th", {}, "Why"),
       el("th", {}, "Comment"),
     );
-    box.append(el("table", {}, el("thead", {}, head), body));
+    box.append(el("table", { id: "lost-table" }, el("thead", {}, head), body));
+  }
+
+  // --- The sites of a fleet ----------------------------------------------
+
+  // A failed site counts nothing: it sorts below the sites that have none,
+  // and its reason takes the place of its counts.
+  function siteCount(key, title) {
+    return {
+      key,
+      title,
+      number: true,
+      sortKey: (site) => (site.status === "failed" ? -1 : site[key]),
+      cell: (site) => el("td", { class: "number" }, count(site[key])),
+    };
+  }
+
+  function siteRights(key, title) {
+    const total = (site) => site.access.reduce((sum, mask) => sum + mask[key], 0);
+    return {
+      key,
+      title,
+      number: true,
+      sortKey: (site) => (site.status === "failed" ? -1 : total(site)),
+      cell: (site) => {
+        const n = total(site);
+        const perMask = site.access.map((mask) => mask.mask + ": " + count(mask[key]));
+        return el(
+          "td",
+          {
+            class: "number" + (key === "granted" && n > 0 ? " change-granted" : ""),
+            title: perMask.length === 0 ? null : perMask.join("\n"),
+          },
+          count(n),
+        );
+      },
+    };
+  }
+
+  const siteColumns = [
+    {
+      key: "name",
+      title: "Site",
+      sortKey: (site) => site.name,
+      cell: (site) =>
+        el(
+          "td",
+          { class: "mono site" },
+          site.status === "failed"
+            ? site.name
+            : el(
+                "button",
+                {
+                  type: "button",
+                  class: "link",
+                  "data-site": site.name,
+                  title: "list its questions",
+                },
+                site.name,
+              ),
+        ),
+    },
+    {
+      key: "status",
+      title: "Status",
+      sortKey: (site) => (site.status === "failed" ? 0 : 1),
+      cell: (site) =>
+        site.status === "failed"
+          ? el(
+              "td",
+              { class: "failed", colspan: siteColumns.length - 1 },
+              "failed: ",
+              el("span", { class: "reason" }, site.reason),
+            )
+          : el("td", {}, site.status),
+    },
+    siteCount("questions", "Questions"),
+    siteCount("byRule", "By rule"),
+    siteCount("byDecision", "By decision"),
+    siteCount("noRule", "By recommendation"),
+    siteCount("staleRules", "Stale rules"),
+    siteCount("lostCustomisations", "Lost customisations"),
+    siteCount("lostComments", "Lost comments"),
+    siteRights("granted", "Rights granted"),
+    siteRights("revoked", "Rights revoked"),
+    {
+      key: "access",
+      title: "Access per mask",
+      sortKey: (site) => site.access.length,
+      cell: (site) => {
+        if (site.access.length === 0) return el("td", { class: "absent" }, "—");
+        const masks = site.access.length;
+        return el(
+          "td",
+          {},
+          el(
+            "details",
+            { class: "access-per-mask" },
+            el("summary", {}, count(masks) + (masks === 1 ? " mask" : " masks")),
+            accessList(site.access),
+          ),
+        );
+      },
+    },
+  ];
+  const siteSort = { key: "", descending: false };
+
+  function renderSiteRows() {
+    let shownSites = sites;
+    const column = siteColumns.find((c) => c.key === siteSort.key);
+    if (column !== undefined) {
+      const direction = siteSort.descending ? -1 : 1;
+      shownSites = sites
+        .map((site, at) => [column.sortKey(site), at])
+        .sort((a, b) => (a[0] < b[0] ? -direction : a[0] > b[0] ? direction : a[1] - b[1]))
+        .map(([, at]) => sites[at]);
+    }
+    const body = el("tbody");
+    for (const site of shownSites) {
+      const row = el("tr", {
+        class: site.status === "failed" ? "failed" : null,
+        "data-site": site.name,
+      });
+      for (const c of siteColumns) {
+        row.append(c.cell(site));
+        if (c.key === "status" && site.status === "failed") break;
+      }
+      body.append(row);
+    }
+    const table = document.getElementById("sites-table");
+    table.replaceChild(body, table.tBodies[0]);
+    for (const th of table.querySelectorAll("th")) {
+      th.setAttribute(
+        "aria-sort",
+        th.dataset.column !== siteSort.key
+          ? "none"
+          : siteSort.descending
+            ? "descending"
+            : "ascending",
+      );
+    }
+  }
+
+  // The fleet's own section: a line per site, what the merge did there and
+  // the rights it granted and revoked (a fleet report lists no access line).
+  function renderSites() {
+    if (!fleet) return;
+    document.getElementById("sites-section").hidden = false;
+    document.getElementById("access-section").hidden = true;
+    renderAccessSummary(document.getElementById("sites-access"));
+    const head = document.querySelector("#sites-table thead tr");
+    for (const c of siteColumns) {
+      const button = el("button", { type: "button", title: "sort by " + c.title }, c.title);
+      button.addEventListener("click", () => {
+        siteSort.descending = siteSort.key === c.key ? !siteSort.descending : false;
+        siteSort.key = c.key;
+        renderSiteRows();
+      });
+      head.append(el("th", { class: c.number ? "number" : null, "data-column": c.key }, button));
+    }
+    document.getElementById("sites-table").addEventListener("click", (event) => {
+      const site = event.target.dataset && event.target.dataset.site;
+      if (site) pickFilter({ site });
+    });
+    renderSiteRows();
   }
 
   // --- Charts -----------------------------------------------------------
@@ -339,8 +543,8 @@
 
   function renderCharts() {
     const kinds = data.summary.kinds
-      .filter((kind) => kind.count > 0)
-      .map((kind) => [kind.text, kind.count, kind.kind]);
+      .filter((kind) => kindCounts.get(kind.kind) > 0)
+      .map((kind) => [kind.text, kindCounts.get(kind.kind), kind.kind]);
     barChart(document.getElementById("chart-kind"), kinds, (kind) => pickFilter({ kind }));
 
     const deciders = [...deciderCounts.entries()]
@@ -400,6 +604,15 @@
       cell: (d) =>
         el("td", { class: "kind", title: kindText.get(d.kind) }, kindShort.get(d.kind) || d.kind),
     },
+    fleet
+      ? {
+          key: "sites",
+          title: "Sites",
+          number: true,
+          sortKey: (d) => d.sites.length,
+          cell: (d) => el("td", { class: "number sites" }, siteList(d.sites)),
+        }
+      : null,
     {
       key: "ref",
       title: "REF",
@@ -484,7 +697,8 @@
     },
     {
       key: "comments",
-      title: "Your comments",
+      // A group shows the comments of the first site it comes up in.
+      title: fleet ? "Comments (first site)" : "Your comments",
       sortKey: (d) => d.comments.join("\n"),
       cell: (d) => el("td", { class: "mono comments" }, d.comments.join("\n")),
     },
@@ -494,7 +708,32 @@
       sortKey: (d) => d.mask || "",
       cell: (d) => el("td", { class: "mono" }, d.mask === null ? "" : d.mask),
     },
-  ];
+  ].filter((column) => column !== null);
+
+  // The count of a group's sites; their names when opened, made only then:
+  // a group may come up in every site of a big fleet.
+  function siteList(names) {
+    const list = el(
+      "details",
+      { class: "site-list" },
+      el("summary", { title: "the sites it comes up in" }, count(names.length)),
+    );
+    list.addEventListener("toggle", () => {
+      if (!list.open || list.querySelector("ul") !== null) return;
+      list.append(el("ul", {}, ...names.map((name) => el("li", { class: "mono" }, name))));
+    });
+    return list;
+  }
+
+  // A fleet's table lists groups: its charts and filters count those, not
+  // the questions of every site.
+  const kindCounts = new Map(data.summary.kinds.map((kind) => [kind.kind, fleet ? 0 : kind.count]));
+  if (fleet) for (const d of decisions) kindCounts.set(d.kind, (kindCounts.get(d.kind) || 0) + 1);
+
+  const siteCounts = new Map(sites.map((site) => [site.name, 0]));
+  for (const d of fleet ? decisions : []) {
+    for (const name of d.sites) siteCounts.set(name, (siteCounts.get(name) || 0) + 1);
+  }
 
   const maskCounts = new Map();
   for (const decision of decisions) {
@@ -514,7 +753,10 @@
     entityCounts.set(key, (entityCounts.get(key) || 0) + 1);
   }
 
+  // The filters by a select, each named "filter-" + its name.
+  const FILTERS = ["mask", "entity", "kind", "decided", "site"];
   const state = {
+    site: "",
     mask: "",
     entity: "",
     decision: "",
@@ -532,6 +774,8 @@
   let shown = order;
   // Lower-case search texts, made on the first text search.
   let haystacks = null;
+  // The names of the sites the search text is in (a fleet's rows match them).
+  let sitesFound = new Set();
 
   function haystack(i) {
     if (haystacks === null) haystacks = new Array(decisions.length);
@@ -559,7 +803,9 @@
     if (state.entity !== "" && entityKey(d) !== state.entity) return false;
     if (state.kind !== "" && d.kind !== state.kind) return false;
     if (state.decided !== "" && deciderKey(d) !== state.decided) return false;
-    return text === "" || haystack(i).includes(text);
+    if (state.site !== "" && !d.sites.includes(state.site)) return false;
+    if (text === "" || haystack(i).includes(text)) return true;
+    return sitesFound.size > 0 && d.sites.some((name) => sitesFound.has(name));
   }
 
   function applyFilters() {
@@ -570,7 +816,13 @@
       state.entity !== "" ||
       state.kind !== "" ||
       state.decided !== "" ||
+      state.site !== "" ||
       text !== "";
+    sitesFound = new Set(
+      text === ""
+        ? []
+        : sites.filter((site) => site.name.toLowerCase().includes(text)).map((site) => site.name),
+    );
     shown = filtering ? order.filter((i) => passes(i, text)) : order;
     state.page = 0;
     renderRows();
@@ -662,7 +914,10 @@
     fillSelect(
       document.getElementById("filter-kind"),
       "all kinds",
-      data.summary.kinds.map((kind) => [kind.kind, kind.text + " (" + count(kind.count) + ")"]),
+      data.summary.kinds.map((kind) => [
+        kind.kind,
+        kind.text + " (" + count(kindCounts.get(kind.kind)) + ")",
+      ]),
     );
     const deciders = [
       [NONE, "no rule: the recommendation (" + count(deciderCounts.get(NONE) || 0) + ")"],
@@ -673,14 +928,22 @@
         deciderText(BY_DECISION) + " (" + count(deciderCounts.get(BY_DECISION) || 0) + ")",
       ]);
     }
-    for (const rule of data.rules)
-      deciders.push([
-        String(rule.number),
-        ruleLabel(rule.number) + " (" + count(rule.decided) + ")",
-      ]);
+    for (const rule of data.rules) {
+      const n = fleet ? deciderCounts.get(String(rule.number)) || 0 : rule.decided;
+      deciders.push([String(rule.number), ruleLabel(rule.number) + " (" + count(n) + ")"]);
+    }
     fillSelect(document.getElementById("filter-decided"), "anyone", deciders);
+    if (fleet) {
+      document.getElementById("filter-site-label").hidden = false;
+      document.getElementById("filter-text").placeholder = "identifier, value, comment, site…";
+      fillSelect(
+        document.getElementById("filter-site"),
+        "all sites",
+        sites.map((site) => [site.name, site.name + " (" + count(siteCounts.get(site.name)) + ")"]),
+      );
+    }
 
-    for (const name of ["mask", "entity", "kind", "decided"]) {
+    for (const name of FILTERS) {
       document.getElementById("filter-" + name).addEventListener("change", (event) => {
         state[name] = event.target.value;
         applyFilters();
@@ -699,7 +962,7 @@
 
   // Shows the decisions that `filter` selects (the other filters cleared).
   function pickFilter(filter) {
-    for (const name of ["mask", "entity", "kind", "decided"]) {
+    for (const name of FILTERS) {
       state[name] = filter[name] || "";
       document.getElementById("filter-" + name).value = state[name];
     }
@@ -777,13 +1040,17 @@
     return count(n) + (n === 1 ? " attribute" : " attributes");
   }
 
-  function renderAccessSummary() {
-    const box = document.getElementById("access-summary");
+  function renderAccessSummary(box) {
     const masks = data.summary.access;
     if (masks.length === 0) {
       box.append(el("p", { class: "empty" }, "None: the merge changes no access line."));
       return;
     }
+    box.append(accessList(masks));
+  }
+
+  // Per mask: the access lines granted, revoked and changed.
+  function accessList(masks) {
     const list = el("ul", { class: "access-masks" });
     for (const mask of masks) {
       list.append(
@@ -802,7 +1069,7 @@
         ),
       );
     }
-    box.append(list);
+    return list;
   }
 
   // The cause of an access change, in the words of `qelmask access`: the
@@ -883,7 +1150,7 @@
   }
 
   function setupAccess() {
-    renderAccessSummary();
+    renderAccessSummary(document.getElementById("access-summary"));
     const tally = (key) => {
       const counts = new Map();
       for (const change of access) counts.set(key(change), (counts.get(key(change)) || 0) + 1);
@@ -1313,6 +1580,7 @@
         : "confirms " + d.taken + " (" + deciderLabel(d) + ")",
     );
     if (chosen.withSubtree) effects.push("and every question below this node, the same way");
+    if (fleet) effects.push("one line for the " + sitesText(d.sites.length) + " it comes up in");
     const lines = accessText(i + 1);
     if (lines !== null) effects.push((flips ? "undoes " : "keeps ") + lines);
     const moot = [...refusals.values()].filter((change) => change.decision === i + 1).length;
@@ -1458,6 +1726,7 @@
 
   renderInputs();
   renderFigures();
+  renderSites();
   renderCharts();
   renderRules();
   renderStaleDecisions();
@@ -1470,6 +1739,14 @@
   setupChoices();
   renderRows();
   renderChoices();
-  document.title = "qelmask report: " + data.inputs.custo.name;
+  if (fleet) {
+    document.querySelector("header h1").textContent = "Fleet merge report";
+    document.getElementById("charts-hint").textContent =
+      "A row stands for a question asked alike in one site or more: the charts count rows. " +
+      "Click a bar to list its decisions.";
+    document.title = "qelmask report: " + sitesText(sites.length);
+  } else {
+    document.title = "qelmask report: " + data.inputs.custo.name;
+  }
   document.body.dataset.ready = "true";
 })();

@@ -17,5 +17,6 @@ struct MaskInput {
   std::ostringstream console;
 };
 
-// REF, NEW and CUSTO, in that order.
-using MaskInputs = std::array<MaskInput, 3>;
+// REF, NEW and CUSTO, in that order: the masks a merge read. The sites of
+// a run share REF and NEW.
+using MaskInputs = std::array<const MaskInput*, 3>;

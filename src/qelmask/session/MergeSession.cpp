@@ -4,15 +4,11 @@
 
 #include "framework/SideBySide.h"
 #include "maskfile/MaskFileVocabulary.h"
-#include "maskfile/ParallelParse.h"
 #include "maskfile/ReviewRecordLines.h"
-#include "qelmask/decisions/DecisionsFile.h"
 #include "qelmask/output/ExitStatus.h"
-#include "qelmask/session/InputFile.h"
-#include "qelmask/session/RuleFileReader.h"
+#include "qelmask/session/MaskReading.h"
 #include "qelmask/summary/MergeSummary.h"
 #include "qelmask/summary/ReviewRecords.h"
-#include "rules/MergerRule.h"
 
 namespace {
 
@@ -32,15 +28,26 @@ std::vector<OutputGuard::Other> MergeSession::Names::guarded() const {
 }
 
 MergeSession::MergeSession(Names names, Diagnostics& diagnostics, MaskLayout layout)
-    : _names(std::move(names)), _diagnostics(diagnostics), _layout(layout) {
-  _inputs[0].name = _names.ref;
-  _inputs[1].name = _names.neu;
-  _inputs[2].name = _names.custo;
+    : _names(std::move(names)),
+      _diagnostics(diagnostics),
+      _layout(layout),
+      _ownShared(std::make_unique<SharedInputs>(_names.shared(), diagnostics)),
+      _shared(*_ownShared) {
+  _custoInput.name = _names.custo;
 }
 
-MergeSession::~MergeSession() { MergerRule::end(); }
+MergeSession::MergeSession(const SharedInputs& shared, std::string custo, Diagnostics& diagnostics,
+                           MaskLayout layout)
+    : _names{shared.names().ref, shared.names().neu, std::move(custo), shared.names().rules,
+             shared.names().decisions},
+      _diagnostics(diagnostics),
+      _layout(layout),
+      _shared(shared) {
+  _custoInput.name = _names.custo;
+}
 
 int MergeSession::run() {
+  if (!_ownShared) return runSite();
   int status = loadRules();
   int decisions = loadDecisions();
   if (status == kDone) status = decisions;
@@ -48,6 +55,14 @@ int MergeSession::run() {
   int read = readInputs();
   if (status != kDone) return status;
   if (read != kDone) return read;
+  return runSite();
+}
+
+int MergeSession::runSite() {
+  if (!_ownShared) {
+    if (int read = readCusto(); read != kDone) return read;
+  }
+  makeDecider();
   // The guard reads the three trees the merge only reads: beside it.
   int merged = kDone;
   runSideBySide([&] { merged = merge(); }, [this] { judgeSwap(); });
@@ -65,65 +80,38 @@ int MergeSession::run() {
   return kDone;
 }
 
+void MergeSession::makeDecider() {
+  if (const std::vector<DecisionLine>* lines = _shared.decisionLines())
+    _decisions = std::make_unique<RecordedDecisions>(_names.decisions, *lines);
+}
+
 void MergeSession::judgeSwap() {
   if (_ref.getMask(gsDEF_MASK) && _neu.getMask(gsDEF_MASK))
     _swap = SwapGuard::judge(_ref, _neu, _custo);
 }
 
-int MergeSession::loadRules() {
-  if (_names.rules.empty()) return kDone;
-  RuleFileReader reader;
-  std::string error;
-  if (!reader.load(_names.rules, error)) {
-    _diagnostics.error(_names.rules, error);
-    return kInputProblem;
-  }
-  if (reader.crlf()) _diagnostics.note(_names.rules, "CRLF line ends, read as LF");
-  for (const RuleFileReader::Problem& problem : reader.problems()) {
-    _diagnostics.errorAt(_names.rules, problem.line, problem.message);
-  }
-  _ruleProblems = static_cast<int>(reader.problems().size());
-  if (_ruleProblems > 0) return kInputProblem;
-  _diagnostics.progress() << "Rules: " << reader.ruleCount() << " from " << _names.rules << "\n";
-  return kDone;
-}
+int MergeSession::loadRules() { return _ownShared ? _ownShared->loadRules() : kDone; }
 
-int MergeSession::loadDecisions() {
-  if (_names.decisions.empty()) return kDone;
-  DecisionsFile file;
-  if (!file.load(_names.decisions, _diagnostics)) return kInputProblem;
-  _diagnostics.progress() << "Decisions: " << file.lines().size() << " from " << _names.decisions
-                          << "\n";
-  _decisions = std::make_unique<RecordedDecisions>(_names.decisions, file.lines());
-  return kDone;
-}
+int MergeSession::loadDecisions() { return _ownShared ? _ownShared->loadDecisions() : kDone; }
 
 int MergeSession::readInputs() {
+  if (!_ownShared) return readCusto();
+  MaskInput* inputs[3] = {&_ownShared->ref(), &_ownShared->neu(), &_custoInput};
   std::array<std::string, 3> bytes;
-  int status = kDone;
-  for (int i = 0; i < 3; ++i) {
-    std::string error;
-    if (!InputFile::read(_inputs[i].name, bytes[i], error)) {
-      _diagnostics.error(_inputs[i].name, error);
-      status = kInputProblem;
-    }
-  }
-  if (status != kDone) return status;
+  if (int status = MaskReading::load(inputs, bytes.data(), 3, _diagnostics); status != kDone)
+    return status;
   inspectEarlierOutput(bytes[2]);
+  MaskReading::parse(inputs, bytes.data(), 3, _diagnostics);
+  return kDone;
+}
 
-  MergerFile* files[3];
-  for (int i = 0; i < 3; ++i) {
-    files[i] = &_inputs[i].file;
-    files[i]->setConsole(_inputs[i].console);
-    files[i]->setObserver(&_inputs[i].log);
-  }
-  parseAndSortSideBySide(files, bytes.data(), 3);
-  std::ostream& progress = _diagnostics.progress();
-  progress << "Read: ";
-  for (int i = 0; i < 3; ++i) {
-    progress << _inputs[i].name << " (" << _inputs[i].file.getLineCount() << " lines)"
-             << (i < 2 ? ", " : "\n");
-  }
+int MergeSession::readCusto() {
+  MaskInput* input = &_custoInput;
+  std::string bytes;
+  if (int status = MaskReading::load(&input, &bytes, 1, _diagnostics); status != kDone)
+    return status;
+  inspectEarlierOutput(bytes);
+  MaskReading::parse(&input, &bytes, 1, _diagnostics);
   return kDone;
 }
 
@@ -186,7 +174,7 @@ void MergeSession::collect() {
         // The review records of an earlier merge are no comments of the
         // customer's in the read-back layout: the writer leaves them out.
         bool records = _layout == MaskLayout::kLegacy;
-        _lost.addDropped(_inputs[2].log, records);
+        _lost.addDropped(_custoInput.log, records);
         _lost.addLeftOut(_custo, _recorder, _questions, records);
       },
       rights);

@@ -210,7 +210,7 @@ void MergeSummary::write(std::ostream& out, const Facts& facts) {
 
 int MergeSummary::ignoredCount(const MaskInputs& inputs) {
   int total = 0;
-  for (const MaskInput& input : inputs) total += static_cast<int>(input.log.reported().size());
+  for (const MaskInput* input : inputs) total += static_cast<int>(input->log.reported().size());
   return total;
 }
 
@@ -220,9 +220,9 @@ void MergeSummary::writeIgnored(std::ostream& out, const MaskInputs& inputs, boo
   if (total > 0 && !list) out << " (qelmask check lists them)";
   out << "\n";
   if (!list) return;
-  for (const MaskInput& input : inputs) {
-    for (const ReadLog::Entry* entry : input.log.reported()) {
-      out << "  " << input.name << ":" << entry->line << ": " << ReadLog::describe(*entry) << ": "
+  for (const MaskInput* input : inputs) {
+    for (const ReadLog::Entry* entry : input->log.reported()) {
+      out << "  " << input->name << ":" << entry->line << ": " << ReadLog::describe(*entry) << ": "
           << entry->text << "\n";
     }
   }
